@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds, tests and runs with; does nothing when all are there.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config    # the build
+  libsdl2-dev                         # the window, keyboard and sound of the Linux build
+  libgtest-dev libbenchmark-dev       # unit tests and benchmarks
+  xvfb xauth xdotool x11-apps x11-utils imagemagick  # end-to-end runs on a virtual display
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "Please install as root: apt-get install ${missing[*]}" >&2; exit 1; }
+  as_root=(sudo)
+fi
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,36 @@
+// RGB565 pixels: packing, the per-component tables and the masks that halve or add pixels safely.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace base {
+
+// Bits that survive when each channel of an RGB565 pixel is shifted right by one:
+// the mask clears the bit each channel received from its upper neighbour.
+inline constexpr std::uint16_t halve_mask = 0x7BEF;
+// Applied to both pixels before a sum, so that adding two halves cannot carry between channels.
+inline constexpr std::uint16_t sum_mask = 0xF7DE;
+
+// Clamps each component to 0..255 and packs the top 5, 6 and 5 bits.
+constexpr std::uint16_t pack_rgb565(std::int32_t r, std::int32_t g, std::int32_t b) {
+  auto clamp = [](std::int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); };
+  r = clamp(r);
+  g = clamp(g);
+  b = clamp(b);
+  return static_cast<std::uint16_t>(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
+}
+
+// Entry i is the RGB565 pixel with only that one component at intensity i.
+struct ColourTables {
+  std::array<std::int32_t, 256> red{};
+  std::array<std::int32_t, 256> green{};
+  std::array<std::int32_t, 256> blue{};
+};
+
+extern ColourTables colour_tables;
+
+// Fills `colour_tables`; always succeeds (returns 1).
+int set_up_pixel_format();
+
+}  // namespace base

@@ -1,0 +1,34 @@
+// Controls of the headless platform: a virtual clock, scripted keys and window closes, and every
+// presented frame handed to a hook. Tests and tools set it up before they run the program; the same
+// script gives the same frames.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform::headless {
+
+// Receives each presented frame (640x480 RGB565) with its number from 0; returning false reports a lost
+// display, which ends the frame loop.
+using PresentHook = std::function<bool(const std::uint16_t* pixels, std::uint64_t frame_number)>;
+
+// Back to the start: clock at 0, no keys, no script, no hook, nothing presented or shown.
+void reset();
+
+void set_clock_ms(std::uint32_t now);
+// Every present moves the clock on by this much (0 keeps it still).
+void set_frame_step_ms(std::uint32_t step);
+// At the first present at or after `at_ms` on the virtual clock, the key goes down or up.
+void script_key(std::uint32_t at_ms, std::uint8_t virtual_key, bool down);
+// At the first present at or after `at_ms`, the user closes the window.
+void script_close(std::uint32_t at_ms);
+void set_present_hook(PresentHook hook);
+
+std::uint64_t presented_count();
+// "caption: text" of every message box shown so far.
+std::vector<std::string> shown_messages();
+bool window_open();
+
+}  // namespace platform::headless

@@ -1,0 +1,42 @@
+// What the portable program needs of a platform. Every backend (sdl/, headless/) implements all of it;
+// an executable links exactly one backend.
+//
+// Threads: create_window, run_message_loop and destroy_window belong to the main thread; present belongs
+// to the frame thread; request_quit, tick_ms and message_box may be called from any thread.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Called on the main thread when a key goes down or up. `virtual_key` is a Windows virtual-key
+// code (space 0x20, Escape 0x1B), so the portable code reads the same codes on every platform.
+using KeyHandler = void (*)(std::uint8_t virtual_key, bool down);
+
+// Millisecond tick count; wraps after 2^32 ms.
+std::uint32_t tick_ms();
+
+// Creates and shows the program's one window with the mouse cursor hidden. `display_mode`:
+// 0 window 640x480 shown 1:1, 1 resizable window stretched to its client area,
+// 2 borderless screen-sized window stretched, 3 full screen with the aspect kept.
+// Returns false (nothing left open) if the window or the display cannot be set up.
+bool create_window(const char* title, int display_mode, KeyHandler on_key);
+
+// Moves window messages until the window is closed or request_quit is called.
+void run_message_loop();
+
+// Asks the message loop to end, as closing the window would.
+void request_quit();
+
+// Shows a 640x480 RGB565 picture and returns once it is on screen, like a page flip that waits for the
+// vertical refresh. Returns false when the display is lost; after the message loop has ended it returns
+// true at once without showing anything.
+bool present(const std::uint16_t* pixels);
+
+// Closes the window. Safe to call when create_window failed.
+void destroy_window();
+
+// A message with one OK button; it also goes to stderr so it is seen without a display.
+void message_box(const char* text, const char* caption);
+
+}  // namespace platform

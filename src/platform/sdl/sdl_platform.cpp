@@ -1,0 +1,204 @@
+// The platform on SDL2. Video and render calls stay on the main thread: present() hands the frame
+// over and waits until the main thread has shown it, paced to the display's refresh rate.
+#include <SDL.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+
+#include "base/frame_geometry.h"
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+struct SdlDisplay {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  KeyHandler on_key = nullptr;
+  Uint32 present_event = 0;
+  Uint32 frame_interval_ms = 16;  // one refresh of the display
+  Uint32 last_shown_tick = 0;
+
+  // Hand-over of one frame from the frame thread to the main thread.
+  std::mutex lock;
+  std::condition_variable frame_shown;
+  const std::uint16_t* pending = nullptr;
+  bool pending_ok = true;
+  bool loop_ended = false;
+};
+
+SdlDisplay display;
+
+// Windows virtual-key code of an SDL key, or 0 for keys the program has no code for.
+std::uint8_t virtual_key_of(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return static_cast<std::uint8_t>('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<std::uint8_t>('0' + (key - SDLK_0));
+  if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<std::uint8_t>(0x70 + (key - SDLK_F1));
+  switch (key) {
+    case SDLK_SPACE: return 0x20;
+    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_RETURN: return 0x0D;
+    case SDLK_BACKSPACE: return 0x08;
+    case SDLK_TAB: return 0x09;
+    case SDLK_LEFT: return 0x25;
+    case SDLK_UP: return 0x26;
+    case SDLK_RIGHT: return 0x27;
+    case SDLK_DOWN: return 0x28;
+    default: return 0;
+  }
+}
+
+Uint32 window_flags_of(int display_mode) {
+  switch (display_mode) {
+    case 0: return SDL_WINDOW_SHOWN;
+    case 1: return SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE;
+    case 2: return SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
+    default: return SDL_WINDOW_SHOWN | SDL_WINDOW_FULLSCREEN_DESKTOP;
+  }
+}
+
+void close_display() {
+  if (display.texture) SDL_DestroyTexture(display.texture);
+  if (display.renderer) SDL_DestroyRenderer(display.renderer);
+  if (display.window) SDL_DestroyWindow(display.window);
+  display.texture = nullptr;
+  display.renderer = nullptr;
+  display.window = nullptr;
+}
+
+bool open_display(const char* title, int display_mode) {
+  int width = base::frame_width;
+  int height = base::frame_height;
+  int x = SDL_WINDOWPOS_CENTERED;
+  int y = SDL_WINDOWPOS_CENTERED;
+  SDL_DisplayMode desktop{};
+  const bool have_desktop = SDL_GetDesktopDisplayMode(0, &desktop) == 0;
+  // Screen-sized from the start, so the picture covers the screen even where no window manager
+  // applies the full-screen request.
+  if (display_mode >= 2 && have_desktop) {
+    x = y = 0;
+    width = desktop.w;
+    height = desktop.h;
+  }
+  if (have_desktop && desktop.refresh_rate > 0) {
+    display.frame_interval_ms = static_cast<Uint32>(std::max(1, 1000 / desktop.refresh_rate));
+  }
+  display.window = SDL_CreateWindow(title, x, y, width, height, window_flags_of(display_mode));
+  if (!display.window) return false;
+  display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_PRESENTVSYNC);
+  if (!display.renderer) display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
+  if (!display.renderer) return false;
+  // Full screen keeps the 640x480 aspect with bars; the window modes stretch to the client area.
+  if (display_mode == 3) SDL_RenderSetLogicalSize(display.renderer, base::frame_width, base::frame_height);
+  display.texture = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                      base::frame_width, base::frame_height);
+  return display.texture != nullptr;
+}
+
+// Main thread: puts the pending frame on screen, then holds until one display refresh has passed since
+// the previous frame, so that displays without vertical sync still get a steady 60 Hz or so.
+bool show_frame(const std::uint16_t* pixels) {
+  bool ok = SDL_UpdateTexture(display.texture, nullptr, pixels, base::frame_width * 2) == 0;
+  SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
+  ok = ok && SDL_RenderClear(display.renderer) == 0;
+  ok = ok && SDL_RenderCopy(display.renderer, display.texture, nullptr, nullptr) == 0;
+  SDL_RenderPresent(display.renderer);
+  const Uint32 since_last = SDL_GetTicks() - display.last_shown_tick;
+  if (since_last < display.frame_interval_ms) SDL_Delay(display.frame_interval_ms - since_last);
+  display.last_shown_tick = SDL_GetTicks();
+  return ok;
+}
+
+void handle_pending_frame() {
+  const std::uint16_t* pixels = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(display.lock);
+    pixels = display.pending;
+  }
+  if (!pixels) return;
+  const bool ok = show_frame(pixels);
+  std::lock_guard<std::mutex> hold(display.lock);
+  display.pending = nullptr;
+  display.pending_ok = ok;
+  display.frame_shown.notify_all();
+}
+
+void handle_key(const SDL_KeyboardEvent& key) {
+  const std::uint8_t code = virtual_key_of(key.keysym.sym);
+  if (code != 0 && display.on_key) display.on_key(code, key.type == SDL_KEYDOWN);
+}
+
+}  // namespace
+
+std::uint32_t tick_ms() { return SDL_GetTicks(); }
+
+bool create_window(const char* title, int display_mode, KeyHandler on_key) {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    std::fprintf(stderr, "zarn: no display: %s\n", SDL_GetError());
+    return false;
+  }
+  display.on_key = on_key;
+  display.present_event = SDL_RegisterEvents(1);
+  display.loop_ended = false;
+  if (display.present_event == static_cast<Uint32>(-1) || !open_display(title, display_mode)) {
+    std::fprintf(stderr, "zarn: cannot open the window: %s\n", SDL_GetError());
+    close_display();
+    return false;
+  }
+  SDL_ShowCursor(SDL_DISABLE);
+  return true;
+}
+
+void run_message_loop() {
+  SDL_Event event;
+  bool quit = false;
+  while (!quit && SDL_WaitEvent(&event)) {
+    if (event.type == SDL_QUIT) {
+      quit = true;
+    } else if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+      handle_key(event.key);
+    } else if (event.type == display.present_event) {
+      handle_pending_frame();
+    }
+  }
+  // From here on nobody shows frames: release a frame thread that waits for one.
+  std::lock_guard<std::mutex> hold(display.lock);
+  display.loop_ended = true;
+  display.pending = nullptr;
+  display.frame_shown.notify_all();
+}
+
+void request_quit() {
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+}
+
+bool present(const std::uint16_t* pixels) {
+  std::unique_lock<std::mutex> hold(display.lock);
+  if (display.loop_ended) return true;
+  display.pending = pixels;
+  SDL_Event event{};
+  event.type = display.present_event;
+  if (SDL_PushEvent(&event) != 1) {
+    display.pending = nullptr;
+    return false;
+  }
+  display.frame_shown.wait(hold, [] { return display.pending == nullptr; });
+  return display.loop_ended || display.pending_ok;
+}
+
+void destroy_window() {
+  close_display();
+  SDL_Quit();
+}
+
+void message_box(const char* text, const char* caption) {
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr);
+}
+
+}  // namespace platform

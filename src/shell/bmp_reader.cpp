@@ -1,0 +1,116 @@
+// BMP reader.
+#include "shell/bmp_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <memory>
+
+namespace shell {
+namespace {
+
+constexpr std::size_t file_header_size = 14;
+constexpr std::size_t info_header_size = 40;
+constexpr int max_palette_entries = 256;
+// The largest pixel depth of the BMP format; deeper claims are junk.
+constexpr int max_bits_per_pixel = 32;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::uint32_t read_u16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
+std::uint32_t read_u32(const std::uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+struct BmpHeader {
+  std::uint32_t type;
+  std::int32_t width;
+  std::int32_t height;
+  std::uint32_t planes;
+  std::uint32_t bit_count;
+  std::uint32_t compression;
+  std::uint32_t colours_used;
+};
+
+BmpHeader parse_header(const std::array<std::uint8_t, file_header_size + info_header_size>& raw) {
+  const std::uint8_t* info = raw.data() + file_header_size;
+  return BmpHeader{read_u16(raw.data()),
+                   static_cast<std::int32_t>(read_u32(info + 4)),
+                   static_cast<std::int32_t>(read_u32(info + 8)),
+                   read_u16(info + 12),
+                   read_u16(info + 14),
+                   read_u32(info + 16),
+                   read_u32(info + 32)};
+}
+
+// Bytes per pixel row, padded to 32 bits as the format stores them.
+std::int64_t pitch_of(std::int64_t width, std::int64_t bits_per_pixel) { return (width * bits_per_pixel + 31) / 32 * 4; }
+
+// Colour entries the file stores, or -1 when there are more than a palette holds.
+int palette_entries_of(const BmpHeader& header) {
+  if (header.colours_used > max_palette_entries) return -1;
+  if (header.colours_used == 0 && header.bit_count == 8) return max_palette_entries;
+  return static_cast<int>(header.colours_used);
+}
+
+bool is_supported(const BmpHeader& header) {
+  if (header.type != 0x4D42 || header.planes != 1 || header.compression != 0) return false;
+  if (header.bit_count < 8 || header.bit_count > max_bits_per_pixel) return false;
+  const std::int64_t rows = header.height < 0 ? -std::int64_t{header.height} : header.height;
+  if (header.width < 0 || header.width > bmp_max_side || rows > bmp_max_side) return false;
+  if (pitch_of(header.width, header.bit_count) * rows > bmp_max_pixel_bytes) return false;
+  return palette_entries_of(header) >= 0;
+}
+
+// Stored (blue, green, red, reserved) becomes memory order (red, green, blue, 0).
+std::vector<std::uint32_t> read_palette(std::FILE* file, int entries) {
+  std::array<std::uint8_t, max_palette_entries * 4> raw{};
+  const std::size_t got = std::fread(raw.data(), 1, static_cast<std::size_t>(entries) * 4, file);
+  (void)got;  // a short colour table keeps zeros, like the short pixel rows
+  std::vector<std::uint32_t> palette(max_palette_entries, 0);
+  for (int i = 0; i < max_palette_entries; ++i) {
+    const std::uint8_t* e = raw.data() + i * 4;
+    palette[i] = e[2] | (e[1] << 8) | (static_cast<std::uint32_t>(e[0]) << 16);
+  }
+  return palette;
+}
+
+void read_rows(std::FILE* file, base::Image& image) {
+  const int rows = image.row_count();
+  const bool bottom_up = image.height >= 0;
+  for (int i = 0; i < rows; ++i) {
+    const int row = bottom_up ? rows - 1 - i : i;
+    std::uint8_t* dst = image.pixels.data() + static_cast<std::size_t>(row) * image.pitch;
+    if (std::fread(dst, 1, image.pitch, file) < static_cast<std::size_t>(image.pitch)) return;
+  }
+}
+
+}  // namespace
+
+int load_bmp(const char* path, base::Image& image) {
+  image = base::Image{};
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  if (!file) return bmp_cannot_open;
+
+  std::array<std::uint8_t, file_header_size + info_header_size> raw{};
+  if (std::fread(raw.data(), 1, raw.size(), file.get()) < raw.size()) return bmp_not_supported;
+  const BmpHeader header = parse_header(raw);
+  if (!is_supported(header)) return bmp_not_supported;
+
+  base::Image loaded;
+  loaded.width = header.width;
+  loaded.height = header.height;
+  loaded.bits_per_pixel = static_cast<std::int32_t>(header.bit_count);
+  loaded.pitch = static_cast<std::int32_t>(pitch_of(loaded.width, loaded.bits_per_pixel));
+  const int entries = palette_entries_of(header);
+  if (entries > 0) loaded.palette = read_palette(file.get(), entries);
+  loaded.pixels.assign(static_cast<std::size_t>(loaded.pitch) * loaded.row_count(), 0);
+  read_rows(file.get(), loaded);
+  image = std::move(loaded);
+  return bmp_loaded;
+}
+
+}  // namespace shell

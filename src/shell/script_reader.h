@@ -1,0 +1,31 @@
+// Reads the text script "zarn.dat": a start line with "ZARNSTART", parts separated by lines holding
+// "ENDPART", and a line holding "ZARNEND". Parts 0 and 1 are the texts of the intro's two scroll lines.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace shell {
+
+inline constexpr int script_part_count = 20;
+// Characters a part holds, line feeds included; what goes beyond is cut.
+inline constexpr std::size_t script_part_capacity = 16383;
+// Lines read after the start line; later lines are never read.
+inline constexpr int script_max_lines = 1000;
+
+struct ScriptText {
+  std::array<std::string, script_part_count> parts;
+  std::int32_t script_part_index = 0;  // the part that lines are appended to
+};
+
+extern ScriptText script_text;
+
+// Reads "zarn.dat" from the current directory into `script_text`. Returns 1 (also when the start marker
+// is missing), or 0 after showing "Can't find data file zarn.dat" when it cannot be opened.
+int load_script();
+
+// Reads a script file into `script`; false when the file cannot be opened.
+bool read_script_file(const char* path, ScriptText& script);
+
+}  // namespace shell

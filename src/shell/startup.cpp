@@ -1,0 +1,63 @@
+// Start-up sequence and the life cycle of the program.
+#include "shell/startup.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+#include "base/rgb565.h"
+#include "platform/platform.h"
+#include "shell/frame_loop.h"
+#include "shell/frame_state.h"
+#include "shell/presentation.h"
+#include "shell/script_reader.h"
+
+namespace shell {
+namespace {
+
+// How long the end of the program waits for the frame thread to finish its frame.
+constexpr auto frame_thread_stop_wait = std::chrono::seconds(2);
+
+// Ends the frame thread the polite way: `running` is already clear, so it leaves its loop after the
+// frame it is drawing. A thread that does not come back in time is not waited for further.
+void stop_frame_thread(std::thread& thread, std::future<void>& finished) {
+  if (finished.wait_for(frame_thread_stop_wait) == std::future_status::ready) {
+    thread.join();
+    return;
+  }
+  std::fprintf(stderr, "zarn: the frame thread did not stop in time; ending without it\n");
+  std::fflush(stderr);
+  std::_Exit(0);
+}
+
+}  // namespace
+
+const int display_mode = ZARN_DISPLAY_MODE;
+
+int load_assets() {
+  allocate_frame_buffer();
+  if (!load_script()) return 0;
+  set_up_blended_presentation();
+  return 1;
+}
+
+int run_program() {
+  base::set_up_pixel_format();
+  if (!load_assets()) return 0;
+  if (!platform::create_window("[-ZARN-]", display_mode, set_key_state)) return 0;
+
+  running = 1;
+  std::packaged_task<void()> body(frame_thread_main);
+  std::future<void> finished = body.get_future();
+  std::thread frame_thread(std::move(body));
+
+  platform::run_message_loop();
+  running = 0;
+  stop_frame_thread(frame_thread, finished);
+  platform::destroy_window();
+  return 0;
+}
+
+}  // namespace shell

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test, then the unit tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh
+jobs=$(nproc)
+
+scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
+ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DZARN_SANITIZE=address -DZARN_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan --output-on-failure -j "$jobs" -L unit

@@ -1,0 +1,43 @@
+// A fresh folder under the test's temporary directory, entered for the test's lifetime: the program
+// opens its files by bare name, as it does when started from a release's folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+class WorkingFolder {
+ public:
+  WorkingFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = std::filesystem::path(::testing::TempDir()) / "zarn-tests" /
+            (std::string(info->test_suite_name()) + "." + info->name());
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(path_);
+  }
+  ~WorkingFolder() { std::filesystem::current_path(previous_); }
+  WorkingFolder(const WorkingFolder&) = delete;
+  WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+  void write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path_ / name, std::ios::binary) << bytes;
+  }
+  void write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    write(name, std::string(bytes.begin(), bytes.end()));
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path previous_;
+};
+
+}  // namespace test_support
