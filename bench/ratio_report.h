@@ -14,7 +14,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+        times_[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -28,9 +30,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 ratio <= limit ? "ok" : "OVER");
     return ratio <= limit;
   }
+  // Prints "name: X ms per call (target: under limit ms)" and returns whether it is under the limit.
+  bool print_time_ms(const std::string& name, double limit_ms) const {
+    const auto a = times_.find(name);
+    if (a == times_.end()) return false;
+    const double ms = a->second * 1000.0;
+    std::printf("%s: %.3f ms per call (target: under %.1f ms) %s\n", name.c_str(), ms, limit_ms,
+                ms < limit_ms ? "ok" : "OVER");
+    return ms < limit_ms;
+  }
 
  private:
-  std::map<std::string, double> times_;
+  std::map<std::string, double> times_;  // seconds per iteration
 };
 
 }  // namespace bench

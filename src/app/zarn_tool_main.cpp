@@ -2,12 +2,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/nfo_tool.h"
 #include "tools/preview.h"
 #include "tools/tool_command.h"
 
 namespace {
 
 const tools::Command commands[] = {
+    {"nfo", "nfo sign FILE | nfo check FILE",
+     "writes the checksum trailer into an NFO file, or checks it as the intro does", tools::nfo_main},
     {"preview", "preview [--assets DIR] [--out DIR] [--seconds S] [--every N] [--press MS:KEY]...",
      "runs the intro without a window and writes frames as PNG pictures", tools::preview_main},
 };

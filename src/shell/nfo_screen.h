@@ -1,10 +1,32 @@
-// The first screen: the check of the release group's NFO file and its verdict.
+// The first screen: the check of the release group's NFO file and its verdict. From three seconds after
+// the frame thread started it shows the verdict; space goes on when the check passed, Escape ends otherwise.
 #pragma once
+
+#include <cstdint>
+
+#include "shell/nfo_check.h"
 
 namespace shell {
 
-// Draws and presents one frame of the NFO check screen at `seconds` on the frame loop's clock;
-// may set `run_mode` from the keys.
+struct NfoScreenState {
+  bool check_pending = true;  // the check runs once, in the first frame
+  NfoVerdict verdict = nfo_verdict_missing;
+};
+
+extern NfoScreenState nfo_state;
+
+// Milliseconds after the frame thread's start from which the verdict is shown and its key counts.
+inline constexpr std::uint32_t nfo_verdict_delay_ms = 3000;
+
+// Draws and presents one frame at `seconds` on the frame loop's clock; may set `run_mode` from the keys.
 void nfo_screen(float seconds);
+
+// The three lines shown under a verdict.
+struct VerdictText {
+  const char* line_200;
+  const char* line_220;
+  const char* line_250;
+};
+const VerdictText& verdict_text(NfoVerdict verdict);
 
 }  // namespace shell

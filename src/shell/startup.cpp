@@ -8,6 +8,11 @@
 #include <thread>
 
 #include "base/rgb565.h"
+#include "scene/bitmap_font.h"
+#include "scene/effect_tables.h"
+#include "scene/particles.h"
+#include "scene/shaded_image.h"
+#include "shell/bmp_reader.h"
 #include "platform/platform.h"
 #include "shell/frame_loop.h"
 #include "shell/frame_state.h"
@@ -39,8 +44,19 @@ const int display_mode = ZARN_DISPLAY_MODE;
 int load_assets() {
   allocate_frame_buffer();
   if (!load_script()) return 0;
+  // Missing bitmaps are not reported: each effect draws nothing, or black, without its picture.
+  scene::create_large_font();
+  scene::create_small_font();
+  load_bmp("logo.bmp", scene::logo_image);
+  scene::load_shaded_image("blob.bmp", scene::blob_image);
+  scene::load_shaded_image("zarn.bmp", scene::zarn_image);
+  scene::load_shaded_image("credits.bmp", scene::credits_image);
   set_up_blended_presentation();
-  return 1;
+  scene::reset_particles();
+  scene::fill_saturating_double_table();
+  scene::fill_logo_shades();
+  scene::fill_light_map();
+  return scene::fill_bump_map() ? 1 : 0;
 }
 
 int run_program() {

@@ -59,8 +59,8 @@ e2e_key_up() { xdotool keyup "$1"; }
 
 e2e_screenshot() { xwd -root -silent | "$E2E_CONVERT" xwd:- "$1"; }
 
-# Mean brightness of a picture, 0 (black) to 1 (white).
-e2e_brightness() { "$E2E_CONVERT" "$1" -colorspace Gray -format '%[fx:mean]' info:; }
+# Share of a picture's pixels that are not black (above 2% brightness), 0 to 1.
+e2e_lit_share() { "$E2E_CONVERT" "$1" -colorspace Gray -threshold 2% -format '%[fx:mean]' info:; }
 
 # Waits up to SECONDS for the program to end; E2E_EXIT is its exit code, or "timeout".
 e2e_wait_exit() {

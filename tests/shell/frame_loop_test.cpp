@@ -5,6 +5,8 @@
 
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
+#include "shell/nfo_check.h"
+#include "shell/nfo_screen.h"
 #include "shell/startup.h"
 #include "support/temp_dir.h"
 
@@ -15,7 +17,10 @@ class LifeCycleTest : public ::testing::Test {
   void SetUp() override {
     platform::headless::reset();
     shell::reset_frame_state();
+    shell::nfo_state = shell::NfoScreenState{};
     folder.write("zarn.dat", "ZARNSTART\ntop line\nENDPART\nbottom line\nZARNEND\n");
+    const std::string nfo = "release information\r\n";
+    folder.write("ZARN.NFO", shell::sign_nfo({nfo.begin(), nfo.end()}));
   }
   // Runs the program, noting the mode each presented frame was drawn in.
   int run(std::uint32_t frame_step_ms = 10) {

@@ -1,0 +1,97 @@
+// Filling the effect tables.
+#include "scene/effect_tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+
+#include "base/frame_geometry.h"
+#include "base/rgb565.h"
+
+namespace scene {
+namespace {
+
+constexpr int light_centre_x = 645;
+constexpr int light_centre_y = 485;
+// Palette level at which the logo shows its own colours.
+constexpr int logo_palette_level = 20;
+// Levels above this add a lift toward white.
+constexpr int logo_lift_start = 24;
+
+int red_of(std::uint32_t entry) { return entry & 0xFF; }
+int green_of(std::uint32_t entry) { return (entry >> 8) & 0xFF; }
+int blue_of(std::uint32_t entry) { return (entry >> 16) & 0xFF; }
+
+}  // namespace
+
+EffectTables effect_tables;
+base::Image logo_image;
+
+bool logo_is_usable(const base::Image& logo) {
+  return logo.bits_per_pixel == 8 && logo.width == base::frame_width && logo.row_count() == base::frame_height &&
+         logo.palette.size() == 256;
+}
+
+void fill_saturating_double_table(EffectTables& tables) {
+  for (int p = 0; p < 65536; ++p) {
+    const int r5 = p >> 11, g6 = (p >> 5) & 63, b5 = p & 31;
+    tables.saturating_double_table[p] =
+        base::pack_rgb565(std::min(255, 16 * r5), std::min(255, 8 * g6), std::min(255, 16 * b5));
+  }
+}
+
+void fill_logo_shades(const base::Image& logo, EffectTables& tables) {
+  tables.logo_shades = ShadeTable{};
+  if (!logo_is_usable(logo)) return;
+  for (int m = 0; m < shade_levels; ++m) {
+    const int lift = m <= logo_lift_start ? 0 : 16 * (m - logo_lift_start);
+    for (int i = 0; i < 256; ++i) {
+      const std::uint32_t e = logo.palette[i];
+      tables.logo_shades[m][i] =
+          base::pack_rgb565(red_of(e) * m / logo_palette_level + lift, green_of(e) * m / logo_palette_level + lift,
+                            blue_of(e) * m / logo_palette_level + lift);
+    }
+  }
+}
+
+void fill_light_map(EffectTables& tables) {
+  for (int y = 0; y < light_map_height; ++y) {
+    for (int x = 0; x < light_map_width; ++x) {
+      const double dy = y - light_centre_y, dx = x - light_centre_x;
+      const double d = std::sqrt(dy * dy + dx * dx) * 0.3333333333333333;
+      const int value = d <= 200 ? static_cast<int>(31 - 31 * std::sin(d * 0.00785)) : 0;
+      tables.light_map[static_cast<std::size_t>(y) * light_map_width + x] = static_cast<std::uint8_t>(value);
+    }
+  }
+}
+
+bool fill_bump_map(const base::Image& logo, EffectTables& tables) {
+  constexpr int w = base::frame_width, h = base::frame_height;
+  std::unique_ptr<std::int32_t[]> brightness(new (std::nothrow) std::int32_t[w * h]);
+  if (!brightness) return false;
+  std::fill(tables.bump_map.begin(), tables.bump_map.end(), BumpEntry{});
+  std::fill(tables.bump_row_ranges.begin(), tables.bump_row_ranges.end(), BumpRowRange{});
+  // A logo the lit logo cannot draw has no relief.
+  if (!logo_is_usable(logo)) return true;
+  for (int i = 0; i < w * h; ++i) {
+    const std::uint32_t e = logo.palette[logo.pixels[i]];
+    brightness[i] = red_of(e) + green_of(e) + blue_of(e);
+  }
+  for (int y = 1; y < h - 1; ++y) {
+    BumpRowRange& range = tables.bump_row_ranges[y];
+    for (int x = 1; x < w - 1; ++x) {
+      const int i = y * w + x;
+      BumpEntry& entry = tables.bump_map[i];
+      entry.dx = brightness[i - 1] - brightness[i + 1];
+      entry.dy1280 = (brightness[i - w] - brightness[i + w]) * light_map_width;
+      range.min_dx = std::min(range.min_dx, entry.dx);
+      range.max_dx = std::max(range.max_dx, entry.dx);
+      range.min_dy1280 = std::min(range.min_dy1280, entry.dy1280);
+      range.max_dy1280 = std::max(range.max_dy1280, entry.dy1280);
+    }
+  }
+  return true;
+}
+
+}  // namespace scene

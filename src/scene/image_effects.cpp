@@ -1,0 +1,103 @@
+// The lit logo and the blobs.
+#include "scene/image_effects.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "base/frame_geometry.h"
+#include "base/rgb565.h"
+
+namespace scene {
+namespace {
+
+constexpr int blob_count = 10;
+// Largest light map offset a pixel may read: row 958, so a column of up to 1280 stays inside the map.
+constexpr int light_row_limit = 958 * light_map_width;
+
+// One row of the lit logo. The row's light offset and the column table already hold the light position.
+void light_logo_row(std::uint16_t* out, const std::uint8_t* logo_row, const BumpEntry* bumps, const int* columns,
+                    int row_offset, const std::uint8_t* light, const ShadeTable& shades) {
+  for (int x = 0; x < base::frame_width; ++x) {
+    const int lx = std::clamp(bumps[x].dx + columns[x], 0, light_map_width);
+    const int ly = std::clamp(bumps[x].dy1280 + row_offset, 0, light_row_limit);
+    out[x] = shades[light[ly + lx]][logo_row[x]];
+  }
+}
+
+// The same row where no lookup can leave the light map and the column table runs on one by one, so
+// the clamps and the table would change nothing.
+void light_logo_row_inside(std::uint16_t* out, const std::uint8_t* logo_row, const BumpEntry* bumps,
+                           const int* columns, int row_offset, const std::uint8_t* light, const ShadeTable& shades) {
+  const std::uint8_t* light_row = light + row_offset + columns[0];
+  for (int x = 0; x < base::frame_width; ++x) {
+    out[x] = shades[light_row[bumps[x].dy1280 + bumps[x].dx + x]][logo_row[x]];
+  }
+}
+
+// Whether every lookup of a row stays inside the light map without clamps.
+bool row_stays_inside(const BumpRowRange& range, const int* columns, int row_offset) {
+  constexpr int last = base::frame_width - 1;
+  return columns[last] == columns[0] + last && columns[0] + range.min_dx >= 0 &&
+         columns[last] + range.max_dx <= light_map_width && row_offset + range.min_dy1280 >= 0 &&
+         row_offset + range.max_dy1280 <= light_row_limit;
+}
+
+}  // namespace
+
+LightPosition light_position(std::uint32_t elapsed_ms) {
+  const double s = elapsed_ms * 0.01;
+  const int x = static_cast<int>(std::sin(s * 0.03237113402061856) * 100) -
+                static_cast<int>(std::cos(s * 0.04686567164179105) * -120) + 320;
+  const int y = static_cast<int>(std::cos(s * 0.037831325301204824) * 100) -
+                static_cast<int>(std::sin(s * 0.04485714285714286) * -120) + 240;
+  return {x, y};
+}
+
+void draw_lit_logo(std::uint16_t* frame, std::uint32_t elapsed_ms, const base::Image& logo,
+                   const EffectTables& tables) {
+  if (!logo_is_usable(logo)) {
+    std::memset(frame, 0, base::frame_bytes);
+    return;
+  }
+  const LightPosition light = light_position(elapsed_ms);
+  std::array<int, base::frame_width> columns;
+  for (int k = 0; k < base::frame_width; ++k) columns[k] = std::min(light.x + k, light_map_width);
+  for (int y = 0; y < base::frame_height; ++y) {
+    const int row_offset = std::min(light.y + y, light_map_height) * light_map_width;
+    const std::size_t i = static_cast<std::size_t>(y) * base::frame_width;
+    const auto draw_row = row_stays_inside(tables.bump_row_ranges[y], columns.data(), row_offset)
+                              ? light_logo_row_inside
+                              : light_logo_row;
+    draw_row(frame + i, logo.pixels.data() + i, tables.bump_map.data() + i, columns.data(), row_offset,
+             tables.light_map.data(), tables.logo_shades);
+  }
+}
+
+void draw_blobs(std::uint16_t* frame, float t) {
+  for (int i = 0; i < blob_count; ++i) {
+    const double k = i * 3.14;
+    const int x = static_cast<int>(std::cos(i - t + k) * 50 + 560);
+    const int y = static_cast<int>(std::sin((t + k) * 0.5 + i) * 50 + 310);
+    draw_blob(frame, x, y, blob_image, effect_tables.saturating_double_table);
+  }
+}
+
+void draw_blob(std::uint16_t* frame, int x, int y, const ShadedImage& image,
+               const std::vector<std::uint16_t>& brighten) {
+  const int c0 = std::max(0, -x), c1 = std::min(image.width, base::frame_width - x);
+  const int r0 = std::max(0, -y), r1 = std::min(image.height, base::frame_height - y);
+  const auto& colours = image.shades[drawn_shade_level];
+  for (int r = r0; r < r1; ++r) {
+    std::uint16_t* out = frame + (y + r) * base::frame_width + x;
+    for (int j = c0; j < c1; ++j) {
+      const std::uint8_t v = image.at(j, r);
+      if (v == 0) continue;
+      const std::uint16_t b = brighten[colours[v]];
+      out[j] = static_cast<std::uint16_t>(((b >> 1) & base::halve_mask) + ((out[j] >> 1) & base::halve_mask));
+    }
+  }
+}
+
+}  // namespace scene

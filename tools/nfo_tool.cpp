@@ -1,0 +1,65 @@
+// NFO signing and checking.
+#include "tools/nfo_tool.h"
+
+#include <cstdio>
+#include <string>
+
+#include "shell/nfo_check.h"
+#include "shell/nfo_screen.h"
+#include "tools/file_bytes.h"
+#include "tools/tool_command.h"
+
+namespace tools {
+namespace {
+
+const char usage[] =
+    "usage: zarn-tool nfo sign FILE    write the checksum trailer so that FILE passes the check\n"
+    "       zarn-tool nfo check FILE   show the checksum, the trailer's digits and the verdict\n";
+
+int sign(const std::string& path) {
+  const auto bytes = read_file_bytes(path);
+  if (!bytes) {
+    std::fprintf(stderr, "zarn-tool nfo sign: cannot read %s\n", path.c_str());
+    return exit_failure;
+  }
+  const bool replacing = shell::has_signed_trailer(*bytes);
+  const std::vector<std::uint8_t> signed_file = shell::sign_nfo(*bytes);
+  if (!replace_file_bytes(path, signed_file)) return exit_failure;
+  const auto result = shell::check_nfo_bytes(signed_file);
+  std::printf("%s: checksum %s, trailer %s\n", path.c_str(), result.computed.c_str(),
+              replacing ? "replaced" : "appended");
+  return exit_ok;
+}
+
+int check(const std::string& path) {
+  const auto result = shell::check_nfo_file(path.c_str());
+  if (result.file.empty()) {
+    std::fprintf(stderr, "zarn-tool nfo check: cannot open %s\n", path.c_str());
+    return exit_failure;
+  }
+  const shell::VerdictText& text = shell::verdict_text(result.verdict);
+  std::printf("file:     %s\ncomputed: %s\nexpected: %s\n%s\n%s\n", path.c_str(), result.computed.c_str(),
+              result.expected.c_str(), text.line_200, text.line_220);
+  return result.verdict == shell::nfo_verdict_passed ? exit_ok : exit_failure;
+}
+
+}  // namespace
+
+int nfo_main(int argc, char** argv) {
+  if (argc == 1 && (std::string(argv[0]) == "--help" || std::string(argv[0]) == "-h")) {
+    std::fputs(usage, stdout);
+    return exit_ok;
+  }
+  if (argc != 2) {
+    std::fputs(usage, stderr);
+    return exit_usage;
+  }
+  const std::string action = argv[0];
+  if (action == "sign") return sign(argv[1]);
+  if (action == "check") return check(argv[1]);
+  std::fprintf(stderr, "zarn-tool nfo: unknown action '%s'\n", action.c_str());
+  std::fputs(usage, stderr);
+  return exit_usage;
+}
+
+}  // namespace tools
