@@ -66,32 +66,49 @@ void fill_light_map(EffectTables& tables) {
   }
 }
 
-bool fill_bump_map(const base::Image& logo, EffectTables& tables) {
+namespace {
+
+// The brightness slopes of the logo; `brightness` is scratch room for 640 x 480 values.
+void fill_bump_entries(const base::Image& logo, std::int32_t* brightness, EffectTables& tables) {
   constexpr int w = base::frame_width, h = base::frame_height;
-  std::unique_ptr<std::int32_t[]> brightness(new (std::nothrow) std::int32_t[w * h]);
-  if (!brightness) return false;
-  std::fill(tables.bump_map.begin(), tables.bump_map.end(), BumpEntry{});
-  std::fill(tables.bump_row_ranges.begin(), tables.bump_row_ranges.end(), BumpRowRange{});
-  // A logo the lit logo cannot draw has no relief.
-  if (!logo_is_usable(logo)) return true;
   for (int i = 0; i < w * h; ++i) {
     const std::uint32_t e = logo.palette[logo.pixels[i]];
     brightness[i] = red_of(e) + green_of(e) + blue_of(e);
   }
   for (int y = 1; y < h - 1; ++y) {
-    BumpRowRange& range = tables.bump_row_ranges[y];
     for (int x = 1; x < w - 1; ++x) {
       const int i = y * w + x;
-      BumpEntry& entry = tables.bump_map[i];
-      entry.dx = brightness[i - 1] - brightness[i + 1];
-      entry.dy1280 = (brightness[i - w] - brightness[i + w]) * light_map_width;
+      tables.bump_map[i].dx = brightness[i - 1] - brightness[i + 1];
+      tables.bump_map[i].dy1280 = (brightness[i - w] - brightness[i + w]) * light_map_width;
+    }
+  }
+}
+
+}  // namespace
+
+bool fill_bump_map(const base::Image& logo, EffectTables& tables) {
+  constexpr int w = base::frame_width, h = base::frame_height;
+  std::unique_ptr<std::int32_t[]> brightness(new (std::nothrow) std::int32_t[w * h]);
+  if (!brightness) return false;
+  std::fill(tables.bump_map.begin(), tables.bump_map.end(), BumpEntry{});
+  // A logo the lit logo cannot draw has no relief.
+  if (logo_is_usable(logo)) fill_bump_entries(logo, brightness.get(), tables);
+  measure_bump_rows(tables);
+  return true;
+}
+
+void measure_bump_rows(EffectTables& tables) {
+  for (int y = 0; y < base::frame_height; ++y) {
+    BumpRowRange range;
+    for (int x = 0; x < base::frame_width; ++x) {
+      const BumpEntry& entry = tables.bump_map[y * base::frame_width + x];
       range.min_dx = std::min(range.min_dx, entry.dx);
       range.max_dx = std::max(range.max_dx, entry.dx);
       range.min_dy1280 = std::min(range.min_dy1280, entry.dy1280);
       range.max_dy1280 = std::max(range.max_dy1280, entry.dy1280);
     }
+    tables.bump_row_ranges[y] = range;
   }
-  return true;
 }
 
 }  // namespace scene

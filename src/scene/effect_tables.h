@@ -50,5 +50,7 @@ void fill_logo_shades(const base::Image& logo = logo_image, EffectTables& tables
 void fill_light_map(EffectTables& tables = effect_tables);
 // False when the temporary brightness image cannot be allocated.
 bool fill_bump_map(const base::Image& logo = logo_image, EffectTables& tables = effect_tables);
+// Brings `bump_row_ranges` up to date with `bump_map`; the lit logo relies on them to skip its clamps.
+void measure_bump_rows(EffectTables& tables);
 
 }  // namespace scene

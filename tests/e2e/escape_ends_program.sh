@@ -14,9 +14,9 @@ sleep 1
 e2e_screenshot "$shot"
 sleep 2.5
 e2e_key space
-sleep 0.5
-e2e_key Escape
+e2e_key_down Escape
 e2e_wait_exit 10
+e2e_key_up Escape
 
 lit=$(e2e_lit_share "$shot")
 echo "exit code: $E2E_EXIT, screenshot $shot, share of lit pixels $lit"

@@ -47,11 +47,11 @@ e2e_wait_window() {
   xdotool windowfocus --sync "$window"
 }
 
-# A key held for a moment, as a finger would: the program samples held keys once a frame, so a tap
-# shorter than a frame could pass unseen.
+# A key held for half a second, as a finger would: the program samples held keys once a frame, so a
+# tap shorter than a frame could pass unseen on a busy machine.
 e2e_key() {
   xdotool keydown "$1"
-  sleep 0.15
+  sleep 0.5
   xdotool keyup "$1"
 }
 e2e_key_down() { xdotool keydown "$1"; }
