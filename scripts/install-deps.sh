@@ -6,6 +6,8 @@ packages=(
   g++ cmake ninja-build pkg-config    # the build
   libsdl2-dev                         # the window, keyboard and sound of the Linux build
   libgtest-dev libbenchmark-dev       # unit tests and benchmarks
+  libfreetype-dev fonts-dejavu-core   # the asset generator rasterises its lettering from DejaVu
+  zlib1g-dev                          # PNG pictures of the tools
   xvfb xauth xdotool x11-apps x11-utils imagemagick  # end-to-end runs on a virtual display
 )
 

@@ -1,8 +1,10 @@
-// PNG writer with stored (uncompressed) deflate blocks: no compression library needed.
+// PNG writer on zlib.
 #include "tools/png_file.h"
 
 #include <array>
 #include <fstream>
+
+#include <zlib.h>
 
 namespace tools {
 namespace {
@@ -34,28 +36,12 @@ void put_chunk(std::vector<std::uint8_t>& out, const char* type, const std::vect
   put_u32_be(out, crc32_of(out.data() + type_at, data.size() + 4));
 }
 
-// A zlib stream of stored deflate blocks holding `raw`.
-std::vector<std::uint8_t> zlib_stored(const std::vector<std::uint8_t>& raw) {
-  constexpr std::size_t max_block = 65535;
-  std::vector<std::uint8_t> out{0x78, 0x01};
-  std::size_t at = 0;
-  do {
-    const std::size_t size = std::min(max_block, raw.size() - at);
-    const bool last = at + size == raw.size();
-    out.push_back(last ? 1 : 0);
-    out.push_back(static_cast<std::uint8_t>(size));
-    out.push_back(static_cast<std::uint8_t>(size >> 8));
-    out.push_back(static_cast<std::uint8_t>(~size));
-    out.push_back(static_cast<std::uint8_t>(~size >> 8));
-    out.insert(out.end(), raw.begin() + at, raw.begin() + at + size);
-    at += size;
-  } while (at < raw.size());
-  std::uint32_t a = 1, b = 0;
-  for (std::uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  put_u32_be(out, (b << 16) | a);
+// A zlib stream of `raw`, compressed at the best level so committed pictures stay small.
+std::vector<std::uint8_t> zlib_compressed(const std::vector<std::uint8_t>& raw) {
+  uLongf size = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<std::uint8_t> out(size);
+  if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_COMPRESSION) != Z_OK) return {};
+  out.resize(size);
   return out;
 }
 
@@ -76,7 +62,7 @@ std::vector<std::uint8_t> encode_png_rgb(const std::uint8_t* rgb, int width, int
     scanlines.push_back(0);  // filter type: none
     scanlines.insert(scanlines.end(), rgb + y * row_bytes, rgb + (y + 1) * row_bytes);
   }
-  put_chunk(png, "IDAT", zlib_stored(scanlines));
+  put_chunk(png, "IDAT", zlib_compressed(scanlines));
   put_chunk(png, "IEND", {});
   return png;
 }

@@ -1,4 +1,4 @@
-// Writes pictures as PNG files (uncompressed deflate), so frames can be looked at anywhere.
+// Writes pictures as PNG files, so frames can be looked at anywhere.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/assets/asset_set.h"
 #include "tools/nfo_tool.h"
 #include "tools/preview.h"
 #include "tools/tool_command.h"
@@ -9,6 +10,8 @@
 namespace {
 
 const tools::Command commands[] = {
+    {"assets", "assets OUTDIR", "makes the default asset set (pictures, fonts, script, object, NFO)",
+     tools::assets::assets_main},
     {"nfo", "nfo sign FILE | nfo check FILE",
      "writes the checksum trailer into an NFO file, or checks it as the intro does", tools::nfo_main},
     {"preview", "preview [--assets DIR] [--out DIR] [--seconds S] [--every N] [--press MS:KEY]...",

@@ -1,0 +1,78 @@
+// Generating the default asset set.
+#include "tools/assets/asset_set.h"
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tools/assets/contact_sheet.h"
+#include "tools/assets/font_sheets.h"
+#include "tools/assets/mesh.h"
+#include "tools/assets/pictures.h"
+#include "tools/assets/texts.h"
+#include "tools/tool_command.h"
+
+namespace tools::assets {
+namespace {
+
+bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::FILE* progress) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!file) {
+    std::fprintf(stderr, "zarn-tool assets: cannot write %s\n", path.c_str());
+    return false;
+  }
+  std::fprintf(progress, "%8zu  %s\n", bytes.size(), path.c_str());
+  return true;
+}
+
+std::vector<std::uint8_t> bytes_of(const std::string& text) { return {text.begin(), text.end()}; }
+
+}  // namespace
+
+bool generate_assets(const std::filesystem::path& dir, std::FILE* progress) {
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  if (error) {
+    std::fprintf(stderr, "zarn-tool assets: cannot make %s: %s\n", dir.c_str(), error.message().c_str());
+    return false;
+  }
+  const auto logo = make_logo();
+  const auto banner = make_banner();
+  const auto credits = make_credits();
+  const auto large_font = make_large_font_sheet();
+  const auto small_font = make_small_font_sheet();
+  if (!logo || !banner || !credits || !large_font || !small_font) {
+    std::fprintf(stderr, "zarn-tool assets: cannot read the DejaVu fonts (Debian package fonts-dejavu-core)\n");
+    return false;
+  }
+  const IndexedImage blob = make_blob();
+  const Mesh knot = make_knot_mesh();
+  if (const std::string problem = mesh_problem(knot); !problem.empty()) {
+    std::fprintf(stderr, "zarn-tool assets: the knot mesh is broken: %s\n", problem.c_str());
+    return false;
+  }
+  const bool written =
+      write_file(dir / "logo.bmp", encode_bmp8(*logo), progress) &&
+      write_file(dir / "blob.bmp", encode_bmp8(blob), progress) &&
+      write_file(dir / "zarn.bmp", encode_bmp8(*banner), progress) &&
+      write_file(dir / "credits.bmp", encode_bmp8(*credits), progress) &&
+      write_file(dir / "chars.bmp", encode_bmp8(*large_font), progress) &&
+      write_file(dir / "chars2.bmp", encode_bmp8(*small_font), progress) &&
+      write_file(dir / "zarn.dat", bytes_of(make_script()), progress) &&
+      write_file(dir / "3d-obj.3d", bytes_of(object_file_text(knot)), progress) &&
+      write_file(dir / "ZARN.NFO", make_nfo(), progress);
+  if (!written) return false;
+  const SheetPictures pictures{*logo, *banner, *credits, blob, *large_font, *small_font};
+  return write_file(dir / "preview.png", make_contact_sheet(pictures), progress);
+}
+
+int assets_main(int argc, char** argv) {
+  if (argc != 1 || std::string(argv[0]) == "--help" || std::string(argv[0]) == "-h") {
+    std::fputs("usage: zarn-tool assets OUTDIR   make the default asset set in OUTDIR\n", argc == 1 ? stdout : stderr);
+    return argc == 1 ? exit_ok : exit_usage;
+  }
+  return generate_assets(argv[0], stdout) ? exit_ok : exit_failure;
+}
+
+}  // namespace tools::assets

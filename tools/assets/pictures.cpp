@@ -1,0 +1,153 @@
+// Drawing the intro's pictures.
+#include "tools/assets/pictures.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/assets/glyph_raster.h"
+#include "tools/assets/height_field.h"
+
+namespace tools::assets {
+namespace {
+
+// Text pictures use 16 coverage levels of 16 colours: entry c * 16 + g is colour g at coverage c / 15, so
+// the lettering is smoothed against the black it is drawn on.
+void fill_coverage_palette(IndexedImage& image, const std::vector<Rgb>& gradient_stops) {
+  IndexedImage ramp(1, 1);
+  fill_palette_ramp(ramp, 0, 15, gradient_stops);
+  for (int c = 0; c < 16; ++c) {
+    for (int g = 0; g < 16; ++g) {
+      const Rgb& colour = ramp.palette[g];
+      image.palette[c * 16 + g] = {to_byte(colour.r * c / 15.0), to_byte(colour.g * c / 15.0),
+                                   to_byte(colour.b * c / 15.0)};
+    }
+  }
+}
+
+std::uint8_t coverage_index(double coverage, double gradient) {
+  const int c = std::clamp(static_cast<int>(coverage * 15 + 0.5), 0, 15);
+  const int g = std::clamp(static_cast<int>(gradient * 15 + 0.5), 0, 15);
+  return static_cast<std::uint8_t>(c == 0 ? 0 : c * 16 + g);
+}
+
+// Centred text as 0..1 coverage on a canvas of the given size.
+std::optional<HeightField> centred_text(const std::string& font, int pixel_height, const std::string& text, int width,
+                                        int height, int baseline, int spacing) {
+  const GlyphRaster raster(dejavu_font(font), pixel_height);
+  if (!raster.ok()) return std::nullopt;
+  const int left = (width - raster.text_width(text, spacing)) / 2;
+  return from_coverage(raster.render(text, width, height, left, baseline, spacing));
+}
+
+// The nearest of evenly spaced points, about 64 pixels apart, from `first` to `last`.
+double nearest_rivet(double v, double first, double last) {
+  const int gaps = std::max(1, static_cast<int>(std::lround((last - first) / 64.0)));
+  const double spacing = (last - first) / gaps;
+  return first + std::clamp(std::round((v - first) / spacing), 0.0, static_cast<double>(gaps)) * spacing;
+}
+
+// Domed rivets along a line 26 pixels inside the frame.
+double rivet_height(int x, int y, int w, int h) {
+  constexpr int inset = 26;
+  constexpr double radius = 5.0;
+  const double rx = nearest_rivet(x, inset, w - 1 - inset);
+  const double ry = nearest_rivet(y, inset, h - 1 - inset);
+  double best = 1e9;
+  for (auto [cx, cy] : {std::pair<double, double>{rx, inset}, {rx, h - 1 - inset}, {inset, ry}, {w - 1 - inset, ry}}) {
+    best = std::min(best, std::hypot(x - cx, y - cy));
+  }
+  return best < radius ? 0.3 * std::sqrt(1 - best * best / (radius * radius)) : 0.0;
+}
+
+}  // namespace
+
+std::optional<IndexedImage> make_logo() {
+  constexpr int w = 640, h = 480;
+  const auto letters = centred_text("DejaVuSans-Bold.ttf", 180, "ZARN", w, h, 284, 2);
+  const auto tagline = centred_text("DejaVuSans-Bold.ttf", 30, "SOFTWARE RENDERED", w, h, 392, 8);
+  if (!letters || !tagline) return std::nullopt;
+
+  // Raised letters with rounded bevels, a chiselled groove around them, a riveted frame and a
+  // brushed, mottled plate: every part has relief for the moving light to catch.
+  const HeightField bevel = blurred(*letters, 4);
+  const HeightField groove = blurred(*letters, 10);
+  const HeightField tag = blurred(*tagline, 1);
+  HeightField relief(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const double plate = 0.16 + 0.10 * fractal_noise(x / 40.0, y / 40.0, 7, 4) + 0.006 * std::sin((x + 2 * y) * 0.7);
+      const int edge = std::min({x, y, w - 1 - x, h - 1 - y});
+      const double frame = edge < 10 ? 0.55 - 0.08 * std::abs(edge - 5) : (edge < 14 ? 0.05 : 0.0);
+      const double ring = std::max(0.0, groove.at(x, y) - letters->at(x, y)) * 0.35;
+      relief.at(x, y) = std::clamp(plate + frame - ring + rivet_height(x, y, w, h) + 0.62 * bevel.at(x, y) +
+                                       0.3 * tag.at(x, y),
+                                   0.0, 1.0);
+    }
+  }
+  IndexedImage logo(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) logo.at(x, y) = to_byte(relief.at(x, y) * 255);
+  }
+  // Deep blue plate through steel to warm silver on the letter tops.
+  fill_palette_ramp(logo, 0, 255,
+                    {{6, 8, 24}, {28, 40, 88}, {70, 96, 150}, {140, 150, 175}, {215, 200, 170}, {255, 240, 210}});
+  return logo;
+}
+
+IndexedImage make_blob() {
+  constexpr int size = 28;
+  IndexedImage blob(size, size);
+  const double centre = (size - 1) / 2.0;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const double r = std::hypot(x - centre, y - centre) / (size / 2.0);
+      if (r >= 1.0) continue;
+      const double glow = std::pow(1.0 - r, 1.6);
+      blob.at(x, y) = static_cast<std::uint8_t>(1 + std::lround(glow * 254));
+    }
+  }
+  // Dim violet rim to a pale cyan heart; the blobs are brightened twice over when they are drawn.
+  fill_palette_ramp(blob, 1, 255, {{10, 2, 24}, {40, 20, 90}, {40, 90, 140}, {110, 150, 150}});
+  return blob;
+}
+
+std::optional<IndexedImage> make_banner() {
+  constexpr int w = 640, h = 150;
+  const auto title = centred_text("DejaVuSans-Bold.ttf", 118, "ZARN", w, h, 112, 18);
+  const auto subtitle = centred_text("DejaVuSansMono-Bold.ttf", 14, "- RELEASE  GROUP  OF  DISTINCTION -", w, h, 138, 2);
+  if (!title || !subtitle) return std::nullopt;
+  IndexedImage banner(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      // A chrome band: bright sky above the horizon line at 70, a dark floor, bright again at the foot.
+      const double t = y < 70 ? 0.55 + 0.45 * (70 - y) / 60.0 : 0.15 + 0.85 * (y - 70) / 45.0;
+      const double text = std::max(title->at(x, y), subtitle->at(x, y));
+      banner.at(x, y) = coverage_index(text, y >= 120 ? 0.6 : std::clamp(t, 0.0, 1.0));
+    }
+  }
+  fill_coverage_palette(banner, {{20, 30, 90}, {60, 110, 200}, {170, 210, 255}, {255, 255, 255}});
+  return banner;
+}
+
+std::optional<IndexedImage> make_credits() {
+  constexpr int w = 400, h = 40;
+  const auto text = centred_text("DejaVuSansMono-Bold.ttf", 15, "CODE . GFX . MUSIC   BY   ZARN", w, h, 27, 1);
+  if (!text) return std::nullopt;
+  IndexedImage credits(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) credits.at(x, y) = coverage_index(text->at(x, y), 0.35 + 0.65 * y / h);
+  }
+  fill_coverage_palette(credits, {{40, 60, 120}, {120, 170, 230}, {220, 235, 255}});
+  // Entries 1..15 sit where text has no coverage: they hold the gold of the top rule instead.
+  fill_palette_ramp(credits, 1, 15, {{40, 24, 6}, {150, 90, 20}, {235, 160, 60}});
+  // The rule is brightest at the objects' pixel and fades toward both ends.
+  constexpr int object_pixel = 257;
+  for (int x = 0; x < w; ++x) {
+    const double fade = x <= object_pixel ? static_cast<double>(x) / object_pixel
+                                          : static_cast<double>(w - 1 - x) / (w - 1 - object_pixel);
+    credits.at(x, 0) = static_cast<std::uint8_t>(1 + std::lround(fade * (credits_object_colour_index - 1)));
+  }
+  return credits;
+}
+
+}  // namespace tools::assets
