@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/obj_tool.h"
 #include "tools/preview.h"
 #include "tools/tool_command.h"
 
@@ -10,6 +11,10 @@ namespace {
 const tools::Command commands[] = {
     {"preview", "preview [--assets DIR] [--out DIR] [--seconds S] [--every N] [--press MS:KEY]...",
      "runs the intro without a window and writes frames as PNG pictures", tools::preview_main},
+    {"obj", "obj check FILE | obj render FILE OUT.png [--time MS] [--texture BMP]",
+     "checks a 3D object file as the intro reads it (exit 1 if it is refused or has holes or faces turned\n"
+     "      inside out), or draws it as the intro shows it at a time, in grey or with an 8-bit texture",
+     tools::obj_main},
 };
 
 void print_usage(std::FILE* out) {

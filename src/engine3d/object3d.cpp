@@ -174,8 +174,19 @@ bool read_faces(TokenReader& reader, Object3D& object, ObjectLoadResult& result)
   return true;
 }
 
-// Reads the whole file; cannot_open when it cannot be opened or read, malformed when it is too long.
-ObjectLoadResult read_file(const char* path, std::string& text) {
+// normalize((Pi − Pj) × (Pi − Pk)): (0, 0, 0) for a face with no area.
+Vector3 normal_of(const Object3D& object, const Face& face) {
+  const Vector3 pi = object.positions[face.i];
+  return normalize(cross(pi - object.positions[face.j], pi - object.positions[face.k]));
+}
+
+}  // namespace
+
+const char* object_failure_message(const ObjectLoadResult& result) {
+  return result.status == ObjectLoadStatus::cannot_open ? object_missing_message : object_malformed_message;
+}
+
+ObjectLoadResult read_object_file(const char* path, std::string& text) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
   if (!file) return {ObjectLoadStatus::cannot_open, "cannot open the file"};
   std::vector<char> chunk(file_chunk_bytes);
@@ -189,12 +200,6 @@ ObjectLoadResult read_file(const char* path, std::string& text) {
   }
   if (std::ferror(file.get())) return {ObjectLoadStatus::cannot_open, "cannot read the file"};
   return {};
-}
-
-}  // namespace
-
-const char* object_failure_message(const ObjectLoadResult& result) {
-  return result.status == ObjectLoadStatus::cannot_open ? object_missing_message : object_malformed_message;
 }
 
 ObjectLoadResult parse_object(std::string_view text, Object3D& object) {
@@ -213,8 +218,8 @@ ObjectLoadResult parse_object(std::string_view text, Object3D& object) {
   // the rest of the file can hold is refused before anything is allocated for it.
   const std::int64_t numbers = std::int64_t{3} * vertices + std::int64_t{4} * faces;
   if (numbers * 2 > static_cast<std::int64_t>(reader.remaining())) {
-    return malformed(reader.line(), std::to_string(vertices) + " vertices and " + std::to_string(faces) +
-                                        " faces cannot fit in the rest of the file");
+    return malformed(reader.line(), "the counts (" + std::to_string(vertices) + " vertices, " +
+                                        std::to_string(faces) + " faces) do not fit in the rest of the file");
   }
   if (!allocate_arrays(object, vertices, faces)) {
     object = Object3D{};
@@ -229,9 +234,8 @@ std::string face_defect(const Object3D& object, std::int32_t index) {
   const std::string name = "face " + std::to_string(index);
   if (face.i == face.j || face.i == face.k) return name + " uses vertex " + std::to_string(face.i) + " twice";
   if (face.j == face.k) return name + " uses vertex " + std::to_string(face.j) + " twice";
-  const Vector3 pi = object.positions[face.i];
-  const Vector3 normal = normalize(cross(pi - object.positions[face.j], pi - object.positions[face.k]));
-  if (!is_unit(normal) || !std::isfinite(dot(normal, pi))) {
+  const Vector3 normal = normal_of(object, face);
+  if (!is_unit(normal) || !std::isfinite(dot(normal, object.positions[face.i]))) {
     return name + " has no normal: its corners lie on one line (or too far apart to compute one)";
   }
   return {};
@@ -240,21 +244,20 @@ std::string face_defect(const Object3D& object, std::int32_t index) {
 void compute_normals(Object3D& object) {
   for (Vector3& n : object.vertex_normals) n = {};
   for (Face& face : object.faces) {
-    const Vector3 pi = object.positions[face.i];
-    const Vector3 normal = normalize(cross(pi - object.positions[face.j], pi - object.positions[face.k]));
+    const Vector3 normal = normal_of(object, face);
     face.normal = normal;
     // Every face counts the same, whatever its area or the angle at the vertex.
     object.vertex_normals[face.i] = object.vertex_normals[face.i] + normal;
     object.vertex_normals[face.j] = object.vertex_normals[face.j] + normal;
     object.vertex_normals[face.k] = object.vertex_normals[face.k] + normal;
-    face.offset = dot(normal, pi);
+    face.offset = dot(normal, object.positions[face.i]);
   }
   for (Vector3& n : object.vertex_normals) n = normalize(n);
 }
 
 ObjectLoadResult load_object(const char* path, Object3D& object) {
   std::string text;
-  ObjectLoadResult result = read_file(path, text);
+  ObjectLoadResult result = read_object_file(path, text);
   if (result.loaded()) result = parse_object(text, object);
   for (std::int32_t n = 0; result.loaded() && n < object.face_count(); ++n) {
     std::string defect = face_defect(object, n);

@@ -95,6 +95,10 @@ const char* object_failure_message(const ObjectLoadResult& result);
 // fallback grey texture. On failure `object` is left empty (it draws nothing).
 ObjectLoadResult load_object(const char* path, Object3D& object);
 
+// Reads the whole file at `path` into `text`: cannot_open when it cannot be opened or read, malformed when
+// it is longer than object_max_file_bytes.
+ObjectLoadResult read_object_file(const char* path, std::string& text);
+
 // Reads object text into `object`: counts, positions, faces and the per-vertex arrays, every number and
 // index checked. Faces without a normal are not looked at here; see face_defect.
 ObjectLoadResult parse_object(std::string_view text, Object3D& object);
