@@ -14,7 +14,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      if (run.run_type == Run::RT_Iteration) {
+        times_[run.benchmark_name()] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -28,9 +30,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 ratio <= limit ? "ok" : "OVER");
     return ratio <= limit;
   }
+  // Prints "name: t µs (target: under limit µs)" and returns whether it is under the limit.
+  bool print_microseconds(const std::string& name, double limit_us) const {
+    const auto a = times_.find(name);
+    if (a == times_.end()) return false;
+    const double us = a->second * 1e6;
+    std::printf("%s: %.1f us (target: under %.0f us) %s\n", name.c_str(), us, limit_us, us < limit_us ? "ok" : "OVER");
+    return us < limit_us;
+  }
 
  private:
-  std::map<std::string, double> times_;
+  std::map<std::string, double> times_;  // seconds per iteration
 };
 
 }  // namespace bench

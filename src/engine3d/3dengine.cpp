@@ -27,6 +27,29 @@ ClipVertex between(const ClipVertex& a, const ClipVertex& b, float t) {
           a.u + t * (b.u - a.u), a.v + t * (b.v - a.v), a.shade + t * (b.shade - a.shade)};
 }
 
+struct FrustumPlane {
+  Vector3 normal;
+  float offset;
+};
+
+// The planes of the global frustum in the order faces are cut by them.
+std::array<FrustumPlane, 5> frustum_planes() {
+  return {{{frustum.near_normal, frustum.near_offset},
+           {frustum.right_normal, 0},
+           {frustum.top_normal, 0},
+           {frustum.bottom_normal, 0},
+           {frustum.left_normal, 0}}};
+}
+
+// Strictly inside every plane: the cuts pass a polygon of such vertices through unchanged. (A vertex
+// exactly on a plane may come out of a cut twice.)
+bool strictly_inside_frustum(Vector3 p) {
+  for (const FrustumPlane& plane : frustum_planes()) {
+    if (!(dot(plane.normal, p) > plane.offset)) return false;
+  }
+  return true;
+}
+
 // Appends unless the polygon is full, which clipping a triangle never makes it.
 void append(ClipPolygon& polygon, const ClipVertex& vertex) {
   if (polygon.count < clip_polygon_capacity) polygon.vertices[polygon.count++] = vertex;
@@ -94,17 +117,8 @@ int clip_polygon(Vector3 normal, float offset, const ClipPolygon& input, ClipPol
 }
 
 bool clip_to_frustum(std::array<ClipPolygon, 2>& polygons) {
-  struct Plane {
-    Vector3 normal;
-    float offset;
-  };
-  const Plane planes[] = {{frustum.near_normal, frustum.near_offset},
-                          {frustum.right_normal, 0},
-                          {frustum.top_normal, 0},
-                          {frustum.bottom_normal, 0},
-                          {frustum.left_normal, 0}};
   int current = 0;
-  for (const Plane& plane : planes) {
+  for (const FrustumPlane& plane : frustum_planes()) {
     if (clip_polygon(plane.normal, plane.offset, polygons[current], polygons[1 - current]) < 3) return false;
     current = 1 - current;
   }
@@ -112,6 +126,13 @@ bool clip_to_frustum(std::array<ClipPolygon, 2>& polygons) {
 }
 
 void draw_face(const Face& face, const Object3D& object, std::uint16_t* frame) {
+  // A face whose corners all lie inside the view keeps its three corners: no cuts, and the projections
+  // draw_object made of them. The fan of a triangle is its corners i, k, j.
+  if (object.in_view[face.i] && object.in_view[face.j] && object.in_view[face.k]) {
+    const auto& screen = object.screen_corners;
+    rasterize_triangle({{screen[face.i], screen[face.k], screen[face.j]}}, frame, object.texture, object.shades);
+    return;
+  }
   std::array<ClipPolygon, 2> polygons;
   polygons[0].vertices[0] = corner_of(object, face.i, face.shade0);
   polygons[0].vertices[1] = corner_of(object, face.j, face.shade1);
@@ -119,13 +140,15 @@ void draw_face(const Face& face, const Object3D& object, std::uint16_t* frame) {
   polygons[0].count = 3;
   if (!clip_to_frustum(polygons)) return;
 
-  const ClipPolygon& result = polygons[1];
-  std::array<ScreenCorner, clip_polygon_capacity> screen;
-  for (int n = 0; n < result.count; ++n) screen[n] = project(result.vertices[n]);
   // A fan from the first vertex; each triangle's corners run the other way round from the face's, which
   // is the winding the rasterizer fills.
+  const ClipPolygon& result = polygons[1];
+  const ScreenCorner first = project(result.vertices[0]);
+  ScreenCorner previous = project(result.vertices[1]);
   for (int n = 2; n < result.count; ++n) {
-    rasterize_triangle({{screen[0], screen[n], screen[n - 1]}}, frame, object.texture, object.shades);
+    const ScreenCorner current = project(result.vertices[n]);
+    rasterize_triangle({{first, current, previous}}, frame, object.texture, object.shades);
+    previous = current;
   }
 }
 
@@ -157,6 +180,8 @@ void draw_object(Object3D& object, std::uint16_t* frame, Camera& camera) {
     const float intensity = dot(object.vertex_normals[v], light);
     object.intensities[v] = intensity >= min_intensity ? intensity : min_intensity;
     object.camera_positions[v] = transform_point(object.object_to_camera, object.positions[v]);
+    object.in_view[v] = strictly_inside_frustum(object.camera_positions[v]);
+    if (object.in_view[v]) object.screen_corners[v] = project(corner_of(object, v, object.intensities[v]));
   }
   for (std::int32_t n = visible; n != no_face; n = object.faces[n].next) {
     Face& face = object.faces[n];

@@ -18,15 +18,15 @@ extern Vector3 light_direction;
 // Lowest lighting intensity: the side turned away from the light is dim, never black.
 inline constexpr float min_intensity = 0.1f;
 
-// A corner of a face being clipped: camera-space position (after projection: screen x and y in 1/65536
-// pixel, and 65536 / camera z), texture coordinates and lighting intensity.
+// A corner of a face being clipped: camera-space position, texture coordinates and lighting intensity.
+// No default values: the polygon buffers are scratch that every face overwrites.
 struct ClipVertex {
-  float x = 0;
-  float y = 0;
-  float z = 0;
-  float u = 0;
-  float v = 0;
-  float shade = 0;
+  float x;
+  float y;
+  float z;
+  float u;
+  float v;
+  float shade;
 };
 
 // Clipping a triangle by the five planes adds at most two vertices per plane: 13 at most.

@@ -137,6 +137,8 @@ bool allocate_arrays(Object3D& object, std::int32_t vertices, std::int32_t faces
     object.vertex_normals.resize(vertices);
     object.intensities.resize(vertices);
     object.marks.assign(vertices, 0);
+    object.in_view.resize(vertices);
+    object.screen_corners.resize(vertices);
   } catch (const std::bad_alloc&) {
     return false;
   }

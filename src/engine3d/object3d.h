@@ -72,6 +72,10 @@ struct Object3D {
   std::vector<Vector3> vertex_normals;    // unit, or (0, 0, 0) for a vertex no face uses
   std::vector<float> intensities;         // written at each draw, at least 0.1
   std::vector<std::uint8_t> marks;        // 1 during a draw for vertices of visible faces; 0 between draws
+  // Written at each draw for the vertices in use: 1 when the camera position lies strictly inside every
+  // plane of the frustum, and then its projection. A face with three such corners needs no cutting.
+  std::vector<std::uint8_t> in_view;
+  std::vector<ScreenCorner> screen_corners;
   TextureMap texture{};                   // from the texture bitmap, or all 0 for the fallback grey
   ObjectShades shades{};                  // object_shades of the texture's palette
 

@@ -2,9 +2,6 @@
 #include "engine3d/rasterizer.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
-#include <limits>
 #include <new>
 
 #include "base/frame_geometry.h"
@@ -14,9 +11,6 @@ namespace {
 
 using base::fix_ceil;
 using base::fix_mul;
-
-// The depth test reads two neighbouring 16-bit entries as one 32-bit word, the right one in its upper half.
-static_assert(std::endian::native == std::endian::little);
 
 constexpr int depth_block_size = base::frame_pixel_count + depth_buffer_spare_entries;
 constexpr Fixed16 screen_bottom = base::frame_height * base::fixed_one;
@@ -54,6 +48,7 @@ struct Edge {
 
 // Per-row step of a value that changes by `delta` over `delta_y` (never 0) on a segment of `rows` rows.
 Fixed16 segment_step(Fixed16 delta, Fixed16 delta_y, int rows) {
+  if (delta == 0) return 0;  // the texture coordinates never change: spare the division
   // A one-row segment may be nearly horizontal: scaling by 2^30 / Δy avoids dividing a large delta
   // by a tiny Δy.
   if (rows == 1) return fix_mul14(delta, (1 << 30) / delta_y);
@@ -115,11 +110,12 @@ Attributes gradients_of(const ScreenTriangle& t, double area) {
   const Attributes v0 = attributes_of(t.corners[0]);
   const Attributes v1 = attributes_of(t.corners[1]);
   const Attributes v2 = attributes_of(t.corners[2]);
+  const double per_area = 1.0 / area;  // one division for the four gradients
   Attributes gradients{};
   for (int i = 0; i < attribute_count; ++i) {
     const double d02 = static_cast<double>(std::int64_t{v0[i]} - v2[i]);
     const double d12 = static_cast<double>(std::int64_t{v1[i]} - v2[i]);
-    gradients[i] = truncate_to_int32((d02 * a - d12 * b) / area);
+    gradients[i] = truncate_to_int32((d02 * a - d12 * b) * per_area);
   }
   return gradients;
 }
@@ -151,15 +147,20 @@ void draw_span(const SpanTarget& target, int start, int end, Attributes values, 
   const auto dv = static_cast<std::uint32_t>(gradients[1]);
   const auto dshade = static_cast<std::uint32_t>(gradients[2]);
   const auto ddepth = static_cast<std::uint32_t>(gradients[3]);
+  // The depth test compares with the stored depth as the upper half of a 32-bit value whose lower half
+  // is the left neighbour's stored depth, as one read of the two entries gives it. The neighbour is
+  // carried over from the column before rather than read again, so no read waits on the store just made.
+  auto left = static_cast<std::uint16_t>(target.depth_row[start - 1]);
   for (int k = start; k < end; ++k) {
-    // The stored depth in the upper half, the left neighbour's in the lower: one read, no shift.
-    std::int32_t stored;
-    std::memcpy(&stored, target.depth_row + k - 1, sizeof stored);
+    const auto here = static_cast<std::uint16_t>(target.depth_row[k]);
+    const auto stored = static_cast<std::int32_t>(static_cast<std::uint32_t>(here) << 16 | left);
+    left = here;
     if (static_cast<std::int32_t>(depth) > stored) {
       const std::uint32_t texel = target.texture[((u >> 16) + ((v >> 8) & 0xFF00)) & 0xFFFF];
       const int level = std::clamp(static_cast<std::int32_t>(shade) >> 16, 0, max_shade_level);
       target.frame_row[k] = target.shades[level * palette_size + texel];
-      target.depth_row[k] = static_cast<std::int16_t>(depth >> 16);
+      left = static_cast<std::uint16_t>(depth >> 16);
+      target.depth_row[k] = static_cast<std::int16_t>(left);
     }
     u += du;
     v += dv;
@@ -179,13 +180,6 @@ bool allocate_depth_buffer(DepthBuffer& target) {
 
 void clear_depth_buffer(DepthBuffer& target) {
   if (target.block) std::fill_n(target.block.get(), depth_block_size, std::int16_t{0});
-}
-
-std::int32_t truncate_to_int32(double value) {
-  constexpr double lowest = std::numeric_limits<std::int32_t>::min();
-  constexpr double highest = std::numeric_limits<std::int32_t>::max();
-  if (value != value) return 0;
-  return static_cast<std::int32_t>(std::clamp(value, lowest, highest));
 }
 
 void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const TextureMap& texture,

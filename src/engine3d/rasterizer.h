@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 
 #include "base/fixed_point.h"
@@ -74,6 +75,10 @@ constexpr Fixed16 fix_div(Fixed16 a, Fixed16 b) {
 
 // `value` truncated toward zero to 32 bits; values beyond the range saturate and NaN gives 0, where a
 // plain conversion would be undefined.
-std::int32_t truncate_to_int32(double value);
+constexpr std::int32_t truncate_to_int32(double value) {
+  if (!(value > -2147483648.0)) return value != value ? 0 : std::numeric_limits<std::int32_t>::min();
+  if (!(value < 2147483647.0)) return std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(value);
+}
 
 }  // namespace engine3d
