@@ -122,7 +122,8 @@ int main(int argc, char** argv) {
   bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.print_microseconds("intro_objects_frame", 1000);
-  reporter.print_ratio("intro_objects_frame", "clear_depth_buffer", 40.0);
+  // About 1 ms on the machine the target was set on, where a clear takes about 10 µs.
+  reporter.print_ratio("intro_objects_frame", "clear_depth_buffer", 100.0);
   benchmark::Shutdown();
   return 0;
 }

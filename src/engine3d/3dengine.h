@@ -49,7 +49,8 @@ void set_scale(Object3D& object, float sx, float sy, float sz);
 // the depth buffer once per frame before the first object.
 void draw_object(Object3D& object, std::uint16_t* frame, Camera& camera);
 
-// Clips, projects and rasterizes one face whose corners draw_object has moved and lit.
+// Clips, projects and rasterizes one face whose corners draw_object has just moved, lit and, where they
+// lie in view, projected.
 void draw_face(const Face& face, const Object3D& object, std::uint16_t* frame);
 
 // Clips the polygon in polygons[0] by the global frustum's near, right, top, bottom and left planes in

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <sstream>
 #include <vector>
 
 #include "base/frame_geometry.h"
@@ -85,25 +86,17 @@ class DrawTest : public ::testing::Test {
     ASSERT_TRUE(engine3d::allocate_depth_buffer());
     engine3d::light_direction = {0, 0, 1};
   }
-  // Builds the object from its vertices and faces (i, j, k) as the loader would.
+  // Builds the object from its vertices and faces (i, j, k) through the loader's own reading.
   void build(const std::vector<Vector3>& positions, const std::vector<std::array<int, 3>>& faces) {
+    std::ostringstream text;
+    text << positions.size() << ' ' << faces.size();
+    for (const Vector3& p : positions) text << ' ' << p.x << ' ' << p.y << ' ' << p.z;
+    for (const auto& f : faces) text << ' ' << f[0] << ' ' << f[1] << ' ' << f[2] << " 0";
     object = std::make_unique<Object3D>();
-    object->positions = positions;
-    const std::size_t n = positions.size();
-    object->texture_coordinates.resize(n);
-    object->camera_positions.assign(n, {-1, -1, -1});
-    object->vertex_normals.resize(n);
-    object->intensities.assign(n, -7);  // not lit yet
-    object->marks.assign(n, 0);
-    for (const auto& corners : faces) {
-      engine3d::Face face;
-      face.i = corners[0];
-      face.j = corners[1];
-      face.k = corners[2];
-      object->faces.push_back(face);
-    }
+    ASSERT_TRUE(engine3d::parse_object(text.str(), *object).loaded()) << text.str();
     engine3d::compute_normals(*object);
     engine3d::set_fallback_texture(*object);
+    object->intensities.assign(positions.size(), -7);  // not lit yet
   }
   int draw() {
     frame.assign(base::frame_pixel_count, 0);
