@@ -3,12 +3,14 @@
 // brighter than when the light comes from the other side.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/frame_geometry.h"
+#include "engine3d/3dengine.h"
 #include "engine3d/intro_objects.h"
 #include "engine3d/rasterizer.h"
 #include "support/temp_dir.h"
@@ -74,6 +76,24 @@ Coverage coverage_of(const Frame& frame, int middle_row = -1) {
   }
   c.middle_row = c.drawn ? static_cast<int>(row_sum / c.drawn) : 0;
   return c;
+}
+
+TEST(PoseIntroObjects, AtTimeZeroTheAnglesAreZeroOneOneAndTheirOpposites) {
+  auto objects = std::make_unique<engine3d::IntroObjects>();
+  engine3d::pose_intro_objects(*objects, 0);
+  engine3d::Object3D expected;
+  engine3d::set_rotation(expected, 0, 1, 1);
+  EXPECT_EQ(objects->first.rotation.m, expected.rotation.m);
+  engine3d::set_rotation(expected, 0, -1, -1);
+  EXPECT_EQ(objects->second.rotation.m, expected.rotation.m);
+  for (const engine3d::Object3D* object : {&objects->first, &objects->second}) {
+    EXPECT_EQ(object->translation.m[3], -300);
+    EXPECT_EQ(object->translation.m[7], 100);
+    EXPECT_EQ(object->translation.m[11], -300);
+  }
+  const float length = std::sqrt(50.0f * 50.0f + 60.0f * 60.0f);
+  EXPECT_FLOAT_EQ(engine3d::light_direction.y, 50 / length);
+  EXPECT_FLOAT_EQ(engine3d::light_direction.z, -60 / length);
 }
 
 TEST_F(IntroObjectsRender, PairIsOnScreenLeftOfCentreAndClearOfTheFirstColumnAndRow) {
