@@ -4,6 +4,7 @@
 
 #include "tools/assets/asset_set.h"
 #include "tools/nfo_tool.h"
+#include "tools/obj_tool.h"
 #include "tools/preview.h"
 #include "tools/tool_command.h"
 
@@ -16,6 +17,10 @@ const tools::Command commands[] = {
      "writes the checksum trailer into an NFO file, or checks it as the intro does", tools::nfo_main},
     {"preview", "preview [--assets DIR] [--out DIR] [--seconds S] [--every N] [--press MS:KEY]...",
      "runs the intro without a window and writes frames as PNG pictures", tools::preview_main},
+    {"obj", "obj check FILE | obj render FILE OUT.png [--time MS] [--texture BMP]",
+     "checks a 3D object file as the intro reads it (exit 1 if it is refused or has holes or faces turned\n"
+     "      inside out), or draws it as the intro shows it at a time, in grey or with an 8-bit texture",
+     tools::obj_main},
 };
 
 void print_usage(std::FILE* out) {

@@ -1,0 +1,223 @@
+// Triangle rasterizer and depth buffer.
+#include "engine3d/rasterizer.h"
+
+#include <algorithm>
+#include <new>
+
+#include "base/frame_geometry.h"
+
+namespace engine3d {
+namespace {
+
+using base::fix_ceil;
+using base::fix_mul;
+
+constexpr int depth_block_size = base::frame_pixel_count + depth_buffer_spare_entries;
+constexpr Fixed16 screen_bottom = base::frame_height * base::fixed_one;
+constexpr int max_shade_level = shade_level_count - 1;
+constexpr double two_to_minus_16 = 1.0 / 65536.0;
+constexpr double two_to_minus_32 = two_to_minus_16 * two_to_minus_16;
+
+// The walk adds and subtracts in wrapping 32-bit arithmetic: corners far off the screen make values
+// wrap, which must stay meaningless rather than undefined. Well-formed corners never wrap.
+constexpr Fixed16 wrap_add(Fixed16 a, Fixed16 b) {
+  return static_cast<Fixed16>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+constexpr Fixed16 wrap_sub(Fixed16 a, Fixed16 b) {
+  return static_cast<Fixed16>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+constexpr Fixed16 pixel_to_fixed(std::int32_t pixel) {
+  return static_cast<Fixed16>(static_cast<std::uint32_t>(pixel) << 16);
+}
+
+// The values interpolated over the triangle besides x: u, v, shade, depth.
+constexpr int attribute_count = 4;
+using Attributes = std::array<Fixed16, attribute_count>;
+
+Attributes attributes_of(const ScreenCorner& c) { return {c.u, c.v, c.shade, c.depth}; }
+
+// One side of the triangle, walked from the top corner to the bottom corner one row at a time.
+struct Edge {
+  int corner = 0;  // the corner the current segment runs to
+  int rows = 0;    // rows of the current segment still to draw
+  Fixed16 x = 0;
+  Fixed16 x_step = 0;
+  Attributes values{};  // at x; walked on the left edge only
+  Attributes steps{};
+};
+
+// Per-row step of a value that changes by `delta` over `delta_y` (never 0) on a segment of `rows` rows.
+Fixed16 segment_step(Fixed16 delta, Fixed16 delta_y, int rows) {
+  if (delta == 0) return 0;  // the texture coordinates never change: spare the division
+  // A one-row segment may be nearly horizontal: scaling by 2^30 / Δy avoids dividing a large delta
+  // by a tiny Δy.
+  if (rows == 1) return fix_mul14(delta, (1 << 30) / delta_y);
+  return fix_div(delta, delta_y);
+}
+
+// The value at the first row of the segment from `from`, which lies below `from`'s y by less than a row.
+Fixed16 at_first_row(Fixed16 value, Fixed16 step, Fixed16 from_y) {
+  return wrap_add(value, fix_mul(wrap_sub(pixel_to_fixed(fix_ceil(from_y)), from_y), step));
+}
+
+// Moves `edge` on to its next segment; the right edge runs through decreasing corner numbers, the left
+// one through increasing numbers and carries the attributes along.
+void set_up_segment(Edge& edge, const ScreenTriangle& t, bool left) {
+  const int next = left ? (edge.corner + 1) % 3 : (edge.corner + 2) % 3;
+  const ScreenCorner& from = t.corners[edge.corner];
+  const ScreenCorner& to = t.corners[next];
+  edge.corner = next;
+  edge.rows = fix_ceil(to.y) - fix_ceil(from.y);
+  if (edge.rows <= 0) return;
+  // Different first rows mean different y, so Δy is never 0 here.
+  const Fixed16 delta_y = wrap_sub(to.y, from.y);
+  edge.x_step = segment_step(wrap_sub(to.x, from.x), delta_y, edge.rows);
+  edge.x = at_first_row(from.x, edge.x_step, from.y);
+  if (!left) return;
+  const Attributes a = attributes_of(from);
+  const Attributes b = attributes_of(to);
+  for (int i = 0; i < attribute_count; ++i) {
+    edge.steps[i] = segment_step(wrap_sub(b[i], a[i]), delta_y, edge.rows);
+    edge.values[i] = at_first_row(a[i], edge.steps[i], from.y);
+  }
+}
+
+// Sets up segments until one has rows to draw; false when the bottom corner comes first.
+bool reach_next_rows(Edge& edge, const ScreenTriangle& t, int bottom, bool left) {
+  while (edge.rows <= 0) {
+    if (edge.corner == bottom) return false;
+    set_up_segment(edge, t, left);
+  }
+  return true;
+}
+
+// One row further down; false when the edge has reached the bottom corner.
+bool step_row(Edge& edge, const ScreenTriangle& t, int bottom, bool left) {
+  if (--edge.rows > 0) {
+    edge.x = wrap_add(edge.x, edge.x_step);
+    if (left) {
+      for (int i = 0; i < attribute_count; ++i) edge.values[i] = wrap_add(edge.values[i], edge.steps[i]);
+    }
+    return true;
+  }
+  return reach_next_rows(edge, t, bottom, left);
+}
+
+// The per-pixel change of each attribute along x; constant over the triangle. `area` is never 0.
+Attributes gradients_of(const ScreenTriangle& t, double area) {
+  const double a = static_cast<double>(std::int64_t{t.corners[1].y} - t.corners[2].y) * two_to_minus_16;
+  const double b = static_cast<double>(std::int64_t{t.corners[0].y} - t.corners[2].y) * two_to_minus_16;
+  const Attributes v0 = attributes_of(t.corners[0]);
+  const Attributes v1 = attributes_of(t.corners[1]);
+  const Attributes v2 = attributes_of(t.corners[2]);
+  const double per_area = 1.0 / area;  // one division for the four gradients
+  Attributes gradients{};
+  for (int i = 0; i < attribute_count; ++i) {
+    const double d02 = static_cast<double>(std::int64_t{v0[i]} - v2[i]);
+    const double d12 = static_cast<double>(std::int64_t{v1[i]} - v2[i]);
+    gradients[i] = truncate_to_int32((d02 * a - d12 * b) * per_area);
+  }
+  return gradients;
+}
+
+// Twice the signed area in pixels: negative when the corners run counter-clockwise on the screen.
+double signed_area_of(const ScreenTriangle& t) {
+  const auto& c = t.corners;
+  const double x02 = static_cast<double>(std::int64_t{c[0].x} - c[2].x);
+  const double x12 = static_cast<double>(std::int64_t{c[1].x} - c[2].x);
+  const double y02 = static_cast<double>(std::int64_t{c[0].y} - c[2].y);
+  const double y12 = static_cast<double>(std::int64_t{c[1].y} - c[2].y);
+  return (x02 * y12 - x12 * y02) * two_to_minus_32;
+}
+
+struct SpanTarget {
+  std::uint16_t* frame_row;
+  std::int16_t* depth_row;
+  const TextureMap& texture;
+  const ObjectShades& shades;
+};
+
+// Fills columns start … end − 1 (inside 0 … 639) of one row; `values` are the attributes at `start`.
+void draw_span(const SpanTarget& target, int start, int end, Attributes values, const Attributes& gradients) {
+  auto u = static_cast<std::uint32_t>(values[0]);
+  auto v = static_cast<std::uint32_t>(values[1]);
+  auto shade = static_cast<std::uint32_t>(values[2]);
+  auto depth = static_cast<std::uint32_t>(values[3]);
+  const auto du = static_cast<std::uint32_t>(gradients[0]);
+  const auto dv = static_cast<std::uint32_t>(gradients[1]);
+  const auto dshade = static_cast<std::uint32_t>(gradients[2]);
+  const auto ddepth = static_cast<std::uint32_t>(gradients[3]);
+  // The depth test compares with the stored depth as the upper half of a 32-bit value whose lower half
+  // is the left neighbour's stored depth, as one read of the two entries gives it. The neighbour is
+  // carried over from the column before rather than read again, so no read waits on the store just made.
+  auto left = static_cast<std::uint16_t>(target.depth_row[start - 1]);
+  for (int k = start; k < end; ++k) {
+    const auto here = static_cast<std::uint16_t>(target.depth_row[k]);
+    const auto stored = static_cast<std::int32_t>(static_cast<std::uint32_t>(here) << 16 | left);
+    left = here;
+    if (static_cast<std::int32_t>(depth) > stored) {
+      const std::uint32_t texel = target.texture[((u >> 16) + ((v >> 8) & 0xFF00)) & 0xFFFF];
+      const int level = std::clamp(static_cast<std::int32_t>(shade) >> 16, 0, max_shade_level);
+      target.frame_row[k] = target.shades[level * palette_size + texel];
+      left = static_cast<std::uint16_t>(depth >> 16);
+      target.depth_row[k] = static_cast<std::int16_t>(left);
+    }
+    u += du;
+    v += dv;
+    shade += dshade;
+    depth += ddepth;
+  }
+}
+
+}  // namespace
+
+DepthBuffer depth_buffer;
+
+bool allocate_depth_buffer(DepthBuffer& target) {
+  target.block.reset(new (std::nothrow) std::int16_t[depth_block_size]());
+  return target.block != nullptr;
+}
+
+void clear_depth_buffer(DepthBuffer& target) {
+  if (target.block) std::fill_n(target.block.get(), depth_block_size, std::int16_t{0});
+}
+
+void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const TextureMap& texture,
+                        const ObjectShades& shades, DepthBuffer& depth) {
+  if (!depth.block) return;
+  // Top: the first corner with the smallest y above the screen's bottom; bottom: the first with the
+  // largest y below its top. A triangle wholly below or above the screen has no such corner.
+  int top = -1;
+  int bottom = -1;
+  for (int i = 0; i < 3; ++i) {
+    const Fixed16 y = t.corners[i].y;
+    if (y < screen_bottom && (top < 0 || y < t.corners[top].y)) top = i;
+    if (y > 0 && (bottom < 0 || y > t.corners[bottom].y)) bottom = i;
+  }
+  if (top < 0 || bottom < 0) return;
+  const double area = signed_area_of(t);
+  if (area == 0) return;
+  const Attributes gradients = gradients_of(t, area);
+  if (top == bottom) return;
+
+  Edge right{.corner = top};
+  Edge left{.corner = top};
+  if (!reach_next_rows(right, t, bottom, false) || !reach_next_rows(left, t, bottom, true)) return;
+  // Rows above the screen are walked but not drawn; the walk ends at the screen's last row.
+  for (int row = fix_ceil(t.corners[top].y); row < base::frame_height; ++row) {
+    const int start = std::max(fix_ceil(left.x), 0);
+    const int end = std::min(fix_ceil(right.x), base::frame_width);
+    if (row >= 0 && end > start) {
+      const Fixed16 to_first_pixel = wrap_sub(pixel_to_fixed(start), left.x);
+      Attributes values{};
+      for (int i = 0; i < attribute_count; ++i) {
+        values[i] = wrap_add(left.values[i], fix_mul(to_first_pixel, gradients[i]));
+      }
+      const std::ptrdiff_t offset = std::ptrdiff_t{row} * base::frame_width;
+      draw_span({frame + offset, depth.entries() + offset, texture, shades}, start, end, values, gradients);
+    }
+    if (!step_row(right, t, bottom, false) || !step_row(left, t, bottom, true)) return;
+  }
+}
+
+}  // namespace engine3d
