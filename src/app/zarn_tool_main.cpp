@@ -4,12 +4,16 @@
 
 #include "tools/preview.h"
 #include "tools/tool_command.h"
+#include "tools/xm.h"
 
 namespace {
 
 const tools::Command commands[] = {
     {"preview", "preview [--assets DIR] [--out DIR] [--seconds S] [--every N] [--press MS:KEY]...",
      "runs the intro without a window and writes frames as PNG pictures", tools::preview_main},
+    {"xm", "xm info FILE",
+     "loads an XM module as the intro does and prints its header, orders, patterns, instruments and samples",
+     tools::xm_main},
 };
 
 void print_usage(std::FILE* out) {
