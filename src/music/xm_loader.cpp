@@ -3,8 +3,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <new>
+#include <span>
+
+#include "music/delta_decode.h"
 
 namespace music {
 namespace {
@@ -18,6 +22,8 @@ constexpr std::uint8_t file_note_key_off = 97;
 constexpr std::int32_t missing_pattern_rows = 64;
 constexpr std::uint8_t full_global_volume = 64;
 constexpr std::uint8_t packed_cell_flag = 0x80;
+// The most bytes a cell takes: a flag byte and all five fields.
+constexpr std::size_t max_cell_bytes = 6;
 constexpr std::int64_t instrument_name_and_type_bytes = 23;
 constexpr std::int64_t sample_name_and_reserved_bytes = 23;
 constexpr std::uint8_t sample_type_forward = 1;
@@ -46,11 +52,7 @@ class XmInput {
   void skip(std::int64_t count) { seek(position_ + count); }
 
   std::uint8_t u8() {
-    const std::int64_t offset = position_ - buffer_start_;
-    if (offset >= 0 && offset < buffer_length_) {
-      ++position_;
-      return buffer_[offset];
-    }
+    if (in_buffer()) return buffer_[position_++ - buffer_start_];
     std::uint8_t byte = 0;
     read(&byte, 1);
     return byte;
@@ -73,15 +75,14 @@ class XmInput {
         return;
       }
       std::int64_t got = 0;
-      const std::int64_t offset = position_ - buffer_start_;
-      if (offset >= 0 && offset < buffer_length_) {
+      if (in_buffer()) {
+        const std::int64_t offset = position_ - buffer_start_;
         got = std::min(count, buffer_length_ - offset);
         std::memcpy(out, buffer_.data() + offset, got);
       } else if (count >= buffer_size) {
         got = fetch(out, std::min(count, remaining()));  // sample data goes straight to its destination
       } else {
-        buffer_start_ = position_;
-        buffer_length_ = fetch(buffer_.data(), std::min(buffer_size, remaining()));
+        load_buffer();
       }
       position_ += got;
       out += got;
@@ -89,7 +90,23 @@ class XmInput {
     }
   }
 
+  // The buffered bytes from the position on, loading the buffer first when the position lies outside it;
+  // empty at the end of the file. The caller moves on past what it used with skip().
+  std::span<const std::uint8_t> buffered() {
+    if (at_end()) return {};
+    if (!in_buffer()) load_buffer();
+    const std::int64_t offset = position_ - buffer_start_;
+    return {buffer_.data() + offset, static_cast<std::size_t>(buffer_length_ - offset)};
+  }
+
  private:
+  bool in_buffer() const { return position_ >= buffer_start_ && position_ < buffer_start_ + buffer_length_; }
+
+  void load_buffer() {
+    buffer_start_ = position_;
+    buffer_length_ = fetch(buffer_.data(), std::min(buffer_size, remaining()));
+  }
+
   // Reads `count` bytes at the position. A stream that delivers fewer than it said it holds ends there.
   std::int64_t fetch(std::uint8_t* out, std::int64_t count) {
     stream_seek(stream_, static_cast<std::int32_t>(position_), seek_from_start);
@@ -157,32 +174,68 @@ std::int32_t referenced_patterns_of(const Module& module) {
   return highest + 1;
 }
 
-// The cell as stored: note 97 is the key off, other notes beyond 96 are no note, instruments beyond 128
-// are none.
-PatternCell stored_cell(PatternCell cell) {
+// Stores the cell's values as the replay takes them: note 97 is the key off, other notes beyond 96 are
+// no note, instruments beyond 128 are none.
+void keep_cell_in_range(PatternCell& cell) {
   if (cell.note == file_note_key_off) cell.note = note_key_off;
   else if (cell.note > highest_note) cell.note = 0;
   if (cell.instrument > max_instruments) cell.instrument = 0;
-  return cell;
 }
 
-PatternCell read_cell(XmInput& in) {
-  PatternCell cell;
-  const std::uint8_t first = in.u8();
-  if (first & packed_cell_flag) {
-    if (first & 0x01) cell.note = in.u8();
-    if (first & 0x02) cell.instrument = in.u8();
-    if (first & 0x04) cell.volume = in.u8();
-    if (first & 0x08) cell.effect_type = in.u8();
-    if (first & 0x10) cell.effect_parameter = in.u8();
-  } else {
-    cell.note = first;
-    cell.instrument = in.u8();
-    cell.volume = in.u8();
-    cell.effect_type = in.u8();
-    cell.effect_parameter = in.u8();
+// The fields a cell holds, as the bits of a packed cell's flag byte: a plain cell holds all five. Without
+// a branch: for a plain cell, (first >> 7) - 1 sets every bit.
+constexpr unsigned fields_of(std::uint8_t first) { return (first | ((first >> 7) - 1u)) & 0x1F; }
+
+// Bytes a cell takes, by its first byte: the flag byte, if any, and the fields. A table, as the baseline
+// x86-64 has no bit-count instruction.
+constexpr std::array<std::uint8_t, 256> cell_sizes = [] {
+  std::array<std::uint8_t, 256> sizes{};
+  for (unsigned first = 0; first < 256; ++first) {
+    sizes[first] = static_cast<std::uint8_t>((first >> 7) + std::popcount(fields_of(static_cast<std::uint8_t>(first))));
   }
-  return stored_cell(cell);
+  return sizes;
+}();
+
+// One cell from its bytes, of which max_cell_bytes may be looked at. A plain cell is read as a packed cell
+// that has all five fields and no flag byte. Without branches, as the fields come in any mix; the values
+// go straight into the cell, so that no byte-wise copy stalls a later wide read.
+void parse_cell(const std::uint8_t* bytes, PatternCell& cell) {
+  const unsigned fields = fields_of(bytes[0]);
+  const std::uint8_t* field = bytes + (bytes[0] >> 7);
+  unsigned k = 0;
+  auto next_field = [&] {
+    const unsigned has = fields >> k++ & 1;
+    const auto value = static_cast<std::uint8_t>(*field & (0u - has));
+    field += has;
+    return value;
+  };
+  cell.note = next_field();
+  cell.instrument = next_field();
+  cell.volume = next_field();
+  cell.effect_type = next_field();
+  cell.effect_parameter = next_field();
+  keep_cell_in_range(cell);
+}
+
+// Reads `count` cells. Cells are parsed straight from the buffer while a whole cell surely fits in it;
+// one that may straddle the buffer's end, or the file's, is gathered first.
+void read_cells(XmInput& in, PatternCell* cells, std::int32_t count) {
+  std::int32_t i = 0;
+  while (i < count) {
+    if (in.at_end()) return;  // the rest would read as zeros: empty cells, as allocated
+    const std::span<const std::uint8_t> bytes = in.buffered();
+    if (bytes.size() < max_cell_bytes) {
+      std::array<std::uint8_t, max_cell_bytes> gathered{};
+      gathered[0] = in.u8();
+      in.read(gathered.data() + 1, cell_sizes[gathered[0]] - 1);
+      parse_cell(gathered.data(), cells[i++]);
+      continue;
+    }
+    const std::uint8_t* next = bytes.data();
+    const std::uint8_t* const last_whole_cell = bytes.data() + bytes.size() - max_cell_bytes;
+    for (; i < count && next <= last_whole_cell; next += cell_sizes[*next]) parse_cell(next, cells[i++]);
+    in.skip(next - bytes.data());
+  }
 }
 
 // One pattern header and its cells. The header's own length field and the packed size are not trusted
@@ -198,11 +251,7 @@ LoadResult read_pattern(XmInput& in, std::int32_t channel_count, Pattern& patter
   pattern.cells = allocate_records<PatternCell>(static_cast<std::size_t>(pattern.rows) * channel_count);
   if (!pattern.cells) return refuse("out of memory");
   if (packed_size == 0) return loaded();  // an empty pattern stores no cells
-  const std::int32_t cell_count = file_rows * channel_count;
-  for (std::int32_t i = 0; i < cell_count; ++i) {
-    if (in.at_end()) break;  // the rest would read as zeros: empty cells, as allocated
-    pattern.cells[i] = read_cell(in);
-  }
+  read_cells(in, pattern.cells.get(), file_rows * channel_count);
   return loaded();
 }
 
@@ -333,32 +382,19 @@ void fit_loop_to_data(Sample& sample) {
   sample.loop_length = std::min(sample.loop_length, sample.length - sample.loop_start);
 }
 
-// Delta decoding in 16-bit wrap-around arithmetic; 8-bit values land in the high byte. The running sum
-// carries from one chunk to the next.
-void decode_8_bit(XmInput& in, std::int16_t* out, std::uint32_t frames) {
+// Reads and delta-decodes the sample's data a buffer at a time; the running value carries from one piece
+// to the next.
+void decode_sample_data(XmInput& in, Sample& sample) {
   std::array<std::uint8_t, XmInput::buffer_size> raw;
-  std::uint8_t sum = 0;
-  for (std::uint32_t done = 0; done < frames;) {
-    const auto count = static_cast<std::uint32_t>(std::min<std::int64_t>(frames - done, raw.size()));
-    in.read(raw.data(), count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-      sum = static_cast<std::uint8_t>(sum + raw[i]);
-      out[done + i] = static_cast<std::int16_t>(sum << 8);
-    }
-    done += count;
-  }
-}
-
-void decode_16_bit(XmInput& in, std::int16_t* out, std::uint32_t frames) {
-  std::array<std::uint8_t, XmInput::buffer_size> raw;
-  std::uint16_t sum = 0;
-  for (std::uint32_t done = 0; done < frames;) {
-    const auto count = static_cast<std::uint32_t>(std::min<std::int64_t>(frames - done, raw.size() / 2));
-    in.read(raw.data(), std::int64_t{count} * 2);
-    for (std::uint32_t i = 0; i < count; ++i) {
-      sum = static_cast<std::uint16_t>(sum + (raw[2 * i] | raw[2 * i + 1] << 8));
-      out[done + i] = static_cast<std::int16_t>(sum);
-    }
+  const bool wide = sample.bits == 16;
+  const std::uint32_t frames_per_piece = wide ? raw.size() / 2 : raw.size();
+  std::uint16_t previous = 0;
+  for (std::uint32_t done = 0; done < sample.length;) {
+    const std::uint32_t count = std::min(sample.length - done, frames_per_piece);
+    in.read(raw.data(), std::int64_t{count} * (wide ? 2 : 1));
+    std::int16_t* out = sample.data.get() + done;
+    if (wide) previous = delta_decode_16_bit(raw.data(), count, previous, out);
+    else previous = delta_decode_8_bit(raw.data(), count, static_cast<std::uint8_t>(previous), out);
     done += count;
   }
 }
@@ -381,8 +417,7 @@ bool read_sample_data(XmInput& in, Sample& sample, std::uint32_t stored_bytes) {
   if (sample.length != 0) {
     sample.data.reset(new (std::nothrow) std::int16_t[std::size_t{sample.length} + sample_spare_words]);
     if (!sample.data) return false;
-    if (sample.bits == 8) decode_8_bit(in, sample.data.get(), sample.length);
-    else decode_16_bit(in, sample.data.get(), sample.length);
+    decode_sample_data(in, sample);
     std::fill_n(sample.data.get() + sample.length, sample_spare_words, std::int16_t{0});
     write_guard_word(sample);
     sample.bits = 16;
