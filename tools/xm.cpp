@@ -43,7 +43,7 @@ void print_envelope(const char* name, std::uint8_t points, std::uint8_t type, st
 }
 
 void print_sample(int slot, const music::Sample& s) {
-  std::printf("    sample %d: %u frames, %u bits, ", slot, s.length, s.bits);
+  std::printf("    sample %d: %u frames, %u bits in the file, ", slot, s.length, s.stored_bits);
   if (s.loop_type == music::loop_none) std::printf("no loop");
   else std::printf("%s %u..%u", loop_names[s.loop_type], s.loop_start, s.loop_start + s.loop_length);
   std::printf(", volume %u, finetune %d, panning %d, relative note %d\n", s.volume, s.finetune, s.panning,
@@ -51,7 +51,8 @@ void print_sample(int slot, const music::Sample& s) {
 }
 
 void print_instrument(int number, const music::Instrument& ins) {
-  std::printf("instrument %d: %d samples, fadeout %u\n", number, ins.sample_count, ins.fadeout);
+  std::printf("instrument %d: %d sample%s, fadeout %u\n", number, ins.sample_count, ins.sample_count == 1 ? "" : "s",
+              ins.fadeout);
   if (ins.sample_count == 0) return;
   print_envelope("volume", ins.volume_points, ins.volume_type, ins.volume_sustain, ins.volume_loop_start,
                  ins.volume_loop_end);

@@ -75,6 +75,7 @@ struct Sample {
   std::int8_t finetune = 0;
   std::int32_t panning = 0;              // 0..255
   std::uint8_t bits = 0;                 // 8 or 16 as read; 16 once the data is loaded
+  std::uint8_t stored_bits = 0;          // 8 or 16: the width of the data in the file, for the tools
   std::uint8_t loop_type = 0;            // loop_none, loop_forward or loop_ping_pong; 0 only in empty_sample
   std::int8_t relative_note = 0;         // semitones added to the played note
 };

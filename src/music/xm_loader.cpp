@@ -349,7 +349,7 @@ std::uint32_t read_sample_header(XmInput& in, Sample& sample) {
   in.skip(sample_name_and_reserved_bytes);
 
   sample.loop_type = (type & sample_type_ping_pong) ? loop_ping_pong : (type & sample_type_forward) ? loop_forward : loop_none;
-  sample.bits = (type & sample_type_16_bit) ? 16 : 8;
+  sample.bits = sample.stored_bits = (type & sample_type_16_bit) ? 16 : 8;
   if (sample.loop_type == loop_none) {
     loop_start = 0;
     loop_length = length;

@@ -49,6 +49,7 @@ void expect_same_sample(const XmSample& s, const music::Sample& loaded) {
   EXPECT_EQ(loaded.relative_note, s.relative_note);
   ASSERT_EQ(loaded.data != nullptr, !s.frames.empty());
   EXPECT_EQ(loaded.bits, s.frames.empty() ? (s.sixteen_bit ? 16 : 8) : 16);
+  EXPECT_EQ(loaded.stored_bits, s.sixteen_bit ? 16 : 8);
   const std::uint32_t guard = loaded.loop_start + loaded.loop_length;
   for (std::size_t i = 0; i < s.frames.size(); ++i) {
     if (i == guard) continue;  // a loop that ends before the data does has its guard word here
