@@ -11,7 +11,6 @@
 namespace tools {
 namespace {
 
-const char* const loop_names[] = {"", "no loop", "forward loop", "", "ping-pong loop"};
 const char* const vibrato_names[] = {"sine", "square", "ramp down", "ramp up"};
 
 void print_header(const char* path, const music::Module& module) {
@@ -44,8 +43,12 @@ void print_envelope(const char* name, std::uint8_t points, std::uint8_t type, st
 
 void print_sample(int slot, const music::Sample& s) {
   std::printf("    sample %d: %u frames, %u bits in the file, ", slot, s.length, s.stored_bits);
-  if (s.loop_type == music::loop_none) std::printf("no loop");
-  else std::printf("%s %u..%u", loop_names[s.loop_type], s.loop_start, s.loop_start + s.loop_length);
+  if (s.loop_type == music::loop_none) {
+    std::printf("no loop");
+  } else {
+    std::printf("%s loop %u..%u", s.loop_type == music::loop_ping_pong ? "ping-pong" : "forward", s.loop_start,
+                s.loop_start + s.loop_length);
+  }
   std::printf(", volume %u, finetune %d, panning %d, relative note %d\n", s.volume, s.finetune, s.panning,
               s.relative_note);
 }

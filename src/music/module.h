@@ -2,8 +2,11 @@
 // the playback state that the replay and the wave thread keep while the module plays.
 //
 // A Module comes from load_module and is released with free_module; an Instrument owns its first
-// `sample_count` samples. Every count and index the loader stores lies within the limits below, so the
-// replay and the mixer may index with them without further checks.
+// `sample_count` samples. The loader keeps every count within the limits below, every used order on an
+// existing pattern, every loop inside its sample's data and every envelope's sustain and loop on points
+// in use, so the replay and the mixer index with them without further checks. Sample map slots and effect
+// types keep the file's values: the replay takes slots of 16 and above as no sample and leaves unknown
+// effects out.
 #pragma once
 
 #include <array>
@@ -14,7 +17,7 @@ namespace music {
 
 // One voice per channel in the mixer's pool of 256 voices.
 inline constexpr int max_channels = 256;
-// Order entries are bytes, so no order position can name a later pattern.
+// Order entries are bytes: no order can name a pattern beyond 255.
 inline constexpr int max_patterns = 256;
 inline constexpr int max_pattern_rows = 256;
 inline constexpr int order_table_size = 256;
@@ -41,14 +44,17 @@ inline constexpr std::uint8_t envelope_on = 1;
 inline constexpr std::uint8_t envelope_sustain = 2;
 inline constexpr std::uint8_t envelope_loop = 4;
 
+// The slowest tempo a module starts with: the slowest one the tempo command can set.
+inline constexpr std::uint16_t min_bpm = 32;
+
 // Bit 0 of Module::flags: periods come from the linear table, not the Amiga table.
 inline constexpr std::uint16_t flag_linear_periods = 1;
 
 struct PatternCell {
-  std::uint8_t note = 0;        // 0 none, 1..96 from the lowest C in semitones, 255 key off
-  std::uint8_t instrument = 0;  // 0 none, 1..128
-  std::uint8_t volume = 0;      // the volume column byte
-  std::uint8_t effect_type = 0;       // 0..35: 0..9, then 10 for A up to 35 for Z
+  std::uint8_t note = 0;         // 0 none, 1..96 from the lowest C in semitones, 255 key off
+  std::uint8_t instrument = 0;   // 0 none, 1..128
+  std::uint8_t volume = 0;       // the volume column byte
+  std::uint8_t effect_type = 0;  // 0..9, then 10 for A up to 35 for Z
   std::uint8_t effect_parameter = 0;
   bool operator==(const PatternCell&) const = default;
 };
@@ -73,11 +79,11 @@ struct Sample {
   std::uint32_t loop_length = 0;         // frames; loop_start + loop_length <= length, also without loop
   std::uint8_t volume = 0;               // 0..64
   std::int8_t finetune = 0;
-  std::int32_t panning = 0;              // 0..255
-  std::uint8_t bits = 0;                 // 8 or 16 as read; 16 once the data is loaded
-  std::uint8_t stored_bits = 0;          // 8 or 16: the width of the data in the file, for the tools
-  std::uint8_t loop_type = 0;            // loop_none, loop_forward or loop_ping_pong; 0 only in empty_sample
-  std::int8_t relative_note = 0;         // semitones added to the played note
+  std::int32_t panning = 0;       // 0..255
+  std::uint8_t bits = 0;          // 8 or 16 as read; 16 once the data is loaded
+  std::uint8_t stored_bits = 0;   // 8 or 16: the width of the data in the file, for the tools
+  std::uint8_t loop_type = 0;     // loop_none, loop_forward or loop_ping_pong; 0 only in empty_sample
+  std::int8_t relative_note = 0;  // semitones added to the played note
 };
 
 // Fills the unused slots of instruments and stands in wherever no sample is found; never released.
@@ -89,9 +95,11 @@ struct Instrument {
   Instrument(const Instrument&) = delete;
   Instrument& operator=(const Instrument&) = delete;
 
-  std::int32_t sample_count = 0;  // 0..16; the first sample_count slots are owned
-  std::array<const Sample*, max_samples_per_instrument> samples;  // the other slots are &empty_sample
-  std::array<std::uint8_t, sample_map_notes> sample_map{};  // slot per note 1..96; 16 and above: no sample
+  // 0..16: the first sample_count slots are owned, the others refer to empty_sample.
+  std::int32_t sample_count = 0;
+  std::array<const Sample*, max_samples_per_instrument> samples;
+  // The slot each note 1..96 plays; 16 and above: no sample.
+  std::array<std::uint8_t, sample_map_notes> sample_map{};
   std::array<EnvelopePoint, max_envelope_points> volume_envelope{};
   std::array<EnvelopePoint, max_envelope_points> panning_envelope{};
   std::uint8_t volume_points = 0;   // 0..12 points in use
@@ -100,7 +108,8 @@ struct Instrument {
   std::uint8_t volume_sustain = 0, volume_loop_start = 0, volume_loop_end = 0;
   std::uint8_t panning_sustain = 0, panning_loop_start = 0, panning_loop_end = 0;
   std::uint8_t volume_type = 0, panning_type = 0;  // envelope_on, envelope_sustain, envelope_loop
-  std::uint8_t vibrato_type = 0;  // auto-vibrato waveform: 0 sine, 1 square, 2 ramp down, 3 ramp up
+  // The auto-vibrato's waveform: 0 sine, 1 square, 2 ramp down, 3 ramp up.
+  std::uint8_t vibrato_type = 0;
   std::uint8_t vibrato_sweep = 0, vibrato_depth = 0, vibrato_rate = 0;
   std::uint16_t fadeout = 0;  // twice the file's value, doubled in 16 bits
 };
@@ -140,9 +149,6 @@ struct Module {
   std::int32_t next_order = 0;  // -1 for none
   void (*tick_callback)(Module& module) = nullptr;  // runs one tick of replay
 };
-
-// The slowest tempo a module starts with: the slowest one the tempo command can set.
-inline constexpr std::uint16_t min_bpm = 32;
 
 // Waits until the mixer is idle and releases the module with everything it owns. Returns false when
 // given none.

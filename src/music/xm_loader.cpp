@@ -170,15 +170,20 @@ LoadResult read_header(XmInput& in, Module& module, std::uint16_t& file_pattern_
 
 std::int32_t referenced_patterns_of(const Module& module) {
   std::int32_t highest = -1;
-  for (std::int32_t i = 0; i < module.song_length; ++i) highest = std::max<std::int32_t>(highest, module.order_table[i]);
+  for (std::int32_t i = 0; i < module.song_length; ++i) {
+    highest = std::max<std::int32_t>(highest, module.order_table[i]);
+  }
   return highest + 1;
 }
 
 // Stores the cell's values as the replay takes them: note 97 is the key off, other notes beyond 96 are
 // no note, instruments beyond 128 are none.
 void keep_cell_in_range(PatternCell& cell) {
-  if (cell.note == file_note_key_off) cell.note = note_key_off;
-  else if (cell.note > highest_note) cell.note = 0;
+  if (cell.note == file_note_key_off) {
+    cell.note = note_key_off;
+  } else if (cell.note > highest_note) {
+    cell.note = 0;
+  }
   if (cell.instrument > max_instruments) cell.instrument = 0;
 }
 
@@ -268,7 +273,8 @@ LoadResult read_patterns(XmInput& in, Module& module, std::uint16_t file_pattern
   for (std::int32_t i = file_pattern_count; i < module.referenced_patterns; ++i) {
     Pattern& pattern = module.patterns[i];
     pattern.rows = missing_pattern_rows;
-    pattern.cells = allocate_records<PatternCell>(static_cast<std::size_t>(missing_pattern_rows) * module.channel_count);
+    pattern.cells =
+        allocate_records<PatternCell>(static_cast<std::size_t>(missing_pattern_rows) * module.channel_count);
     if (!pattern.cells) return refuse("out of memory");
   }
   return loaded();
@@ -348,7 +354,9 @@ std::uint32_t read_sample_header(XmInput& in, Sample& sample) {
   sample.relative_note = static_cast<std::int8_t>(in.u8());
   in.skip(sample_name_and_reserved_bytes);
 
-  sample.loop_type = (type & sample_type_ping_pong) ? loop_ping_pong : (type & sample_type_forward) ? loop_forward : loop_none;
+  sample.loop_type = (type & sample_type_ping_pong) ? loop_ping_pong
+                     : (type & sample_type_forward) ? loop_forward
+                                                    : loop_none;
   sample.bits = sample.stored_bits = (type & sample_type_16_bit) ? 16 : 8;
   if (sample.loop_type == loop_none) {
     loop_start = 0;
@@ -393,8 +401,8 @@ void decode_sample_data(XmInput& in, Sample& sample) {
     const std::uint32_t count = std::min(sample.length - done, frames_per_piece);
     in.read(raw.data(), std::int64_t{count} * (wide ? 2 : 1));
     std::int16_t* out = sample.data.get() + done;
-    if (wide) previous = delta_decode_16_bit(raw.data(), count, previous, out);
-    else previous = delta_decode_8_bit(raw.data(), count, static_cast<std::uint8_t>(previous), out);
+    previous = wide ? delta_decode_16_bit(raw.data(), count, previous, out)
+                    : delta_decode_8_bit(raw.data(), count, static_cast<std::uint8_t>(previous), out);
     done += count;
   }
 }

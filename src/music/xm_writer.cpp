@@ -79,16 +79,20 @@ void pack_cell(ByteWriter& out, const PatternCell& c) {
 void write_pattern(ByteWriter& out, const XmPattern& pattern, std::uint16_t channel_count) {
   ByteWriter packed;
   const std::size_t cell_count = std::size_t{pattern.rows} * channel_count;
-  const bool empty = std::all_of(pattern.cells.begin(), pattern.cells.begin() + std::min(cell_count, pattern.cells.size()),
-                                 [](const PatternCell& c) { return c == PatternCell{}; });
+  const auto written = pattern.cells.begin() + static_cast<std::ptrdiff_t>(std::min(cell_count, pattern.cells.size()));
+  const bool empty =
+      std::all_of(pattern.cells.begin(), written, [](const PatternCell& c) { return c == PatternCell{}; });
   // An empty pattern stores no cells at all, as trackers write it.
   if (!empty) {
-    for (std::size_t i = 0; i < cell_count; ++i) pack_cell(packed, i < pattern.cells.size() ? pattern.cells[i] : PatternCell{});
+    for (std::size_t i = 0; i < cell_count; ++i) {
+      pack_cell(packed, i < pattern.cells.size() ? pattern.cells[i] : PatternCell{});
+    }
   }
   out.u32(pattern_header_size);
   out.u8(0);
   out.u16(pattern.rows);
-  // A pattern too big for the 16-bit size (more than 256 rows of 32 channels can be) still says it has cells.
+  // Cells of many channels can take more bytes than the 16-bit size holds; the size then still says
+  // that cells follow.
   out.u16(static_cast<std::uint16_t>(std::min<std::size_t>(packed.bytes.size(), 0xFFFF)));
   out.append(packed.bytes);
 }
@@ -113,9 +117,9 @@ void write_instrument_header(ByteWriter& out, const XmInstrument& instrument) {
   write_envelope_points(out, instrument.panning_envelope);
   const XmEnvelope& v = instrument.volume_envelope;
   const XmEnvelope& p = instrument.panning_envelope;
-  for (std::uint8_t b : {v.point_count, p.point_count, v.sustain, v.loop_start, v.loop_end, p.sustain, p.loop_start,
-                         p.loop_end, v.type, p.type, instrument.vibrato_type, instrument.vibrato_sweep,
-                         instrument.vibrato_depth, instrument.vibrato_rate}) {
+  for (std::uint8_t b :
+       {v.point_count, p.point_count, v.sustain, v.loop_start, v.loop_end, p.sustain, p.loop_start, p.loop_end, v.type,
+        p.type, instrument.vibrato_type, instrument.vibrato_sweep, instrument.vibrato_depth, instrument.vibrato_rate}) {
     out.u8(b);
   }
   out.u16(instrument.fadeout);
@@ -141,8 +145,11 @@ void write_sample_data(ByteWriter& out, const XmSample& sample) {
   std::int16_t previous = 0;
   for (std::int16_t value : sample.frames) {
     const auto delta = static_cast<std::uint16_t>(value - previous);
-    if (sample.sixteen_bit) out.u16(delta);
-    else out.u8(static_cast<std::uint8_t>(delta));
+    if (sample.sixteen_bit) {
+      out.u16(delta);
+    } else {
+      out.u8(static_cast<std::uint8_t>(delta));
+    }
     previous = value;
   }
 }

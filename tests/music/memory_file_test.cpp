@@ -49,8 +49,12 @@ TEST(MemoryFile, ReadCopiesUpToTheEndAndLeavesTheRestOfTheDestination) {
     std::int32_t position, count, copied, position_after;
   };
   const Case cases[] = {
-      {0, 4, 4, 4},   {8, 4, 2, 10},        {10, 1, 0, 10},
-      {0, 10, 10, 10}, {3, 0, 0, 3},         {3, -5, 0, 3},
+      {0, 4, 4, 4},
+      {8, 4, 2, 10},
+      {10, 1, 0, 10},
+      {0, 10, 10, 10},
+      {3, 0, 0, 3},
+      {3, -5, 0, 3},
       {5, INT_MAX, 5, 10},  // position + count would wrap in 32 bits
   };
   for (const Case& c : cases) {

@@ -12,14 +12,17 @@
 namespace {
 
 TEST(ModuleRelease, WaitsUntilTheMixerIsIdle) {
+  music::Module* module = test_support::load_bytes(music::write_xm(test_support::small_song())).module.release();
+  ASSERT_NE(module, nullptr);
+  const music::Sample* sample = new music::Sample;
   struct Case {
     const char* what;
     std::function<bool()> release;
   };
   const Case cases[] = {
-      {"free_module", [] { return music::free_module(test_support::load_bytes(music::write_xm(test_support::small_song())).module.release()); }},
-      {"free_sample", [] {
-         music::free_sample(new music::Sample);
+      {"free_module", [module] { return music::free_module(module); }},
+      {"free_sample", [sample] {
+         music::free_sample(sample);
          return true;
        }},
   };

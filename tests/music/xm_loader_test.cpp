@@ -23,8 +23,8 @@ std::uint8_t stored_loop_type(const XmSample& s) {
   return (s.loop_bits & music::xm_loop_forward) ? music::loop_forward : music::loop_none;
 }
 
-void expect_same_envelope(const music::XmEnvelope& e, const std::array<music::EnvelopePoint, 12>& points,
-                          int count, int sustain, int loop_start, int loop_end, int type) {
+void expect_same_envelope(const music::XmEnvelope& e, const std::array<music::EnvelopePoint, 12>& points, int count,
+                          int sustain, int loop_start, int loop_end, int type) {
   EXPECT_EQ(points, e.points);
   EXPECT_EQ(count, e.point_count);
   EXPECT_EQ(sustain, e.sustain);
@@ -359,7 +359,9 @@ TEST(XmInstruments, SixteenSamplesLoadAndSeventeenRefuseTheFile) {
     song.instruments = {test_support::instrument_with(std::vector<XmSample>(count, test_support::ramp_sample(4)))};
     const auto load = load_bytes(music::write_xm(song));
     EXPECT_EQ(load.module != nullptr, count == 16) << count;
-    if (count == 17) { EXPECT_STREQ(load.reason, "an instrument has more than 16 samples"); }
+    if (count == 17) {
+      EXPECT_STREQ(load.reason, "an instrument has more than 16 samples");
+    }
   }
 }
 

@@ -146,22 +146,32 @@ inline void expect_playable(const music::Module& m, const std::string& what) {
     SCOPED_TRACE("instrument " + std::to_string(i));
     const music::Instrument& ins = m.instruments[i];
     ASSERT_TRUE(ins.sample_count >= 0 && ins.sample_count <= music::max_samples_per_instrument);
-    for (int s = ins.sample_count; s < music::max_samples_per_instrument; ++s) EXPECT_EQ(ins.samples[s], &music::empty_sample);
+    for (int s = ins.sample_count; s < music::max_samples_per_instrument; ++s) {
+      EXPECT_EQ(ins.samples[s], &music::empty_sample);
+    }
     struct Envelope {
       const std::array<music::EnvelopePoint, music::max_envelope_points>& points;
       int count, sustain, loop_start, loop_end, type;
     };
-    for (const Envelope& e : {Envelope{ins.volume_envelope, ins.volume_points, ins.volume_sustain, ins.volume_loop_start,
-                                       ins.volume_loop_end, ins.volume_type},
+    for (const Envelope& e : {Envelope{ins.volume_envelope, ins.volume_points, ins.volume_sustain,
+                                       ins.volume_loop_start, ins.volume_loop_end, ins.volume_type},
                               Envelope{ins.panning_envelope, ins.panning_points, ins.panning_sustain,
                                        ins.panning_loop_start, ins.panning_loop_end, ins.panning_type}}) {
       EXPECT_LE(e.count, music::max_envelope_points);
-      if (e.type & music::envelope_on) { EXPECT_GE(e.count, 2); }
-      if (e.type & music::envelope_sustain) { EXPECT_LT(e.sustain, e.count); }
-      if (e.type & music::envelope_loop) { EXPECT_TRUE(e.loop_start < e.count && e.loop_end < e.count); }
+      if (e.type & music::envelope_on) {
+        EXPECT_GE(e.count, 2);
+      }
+      if (e.type & music::envelope_sustain) {
+        EXPECT_LT(e.sustain, e.count);
+      }
+      if (e.type & music::envelope_loop) {
+        EXPECT_TRUE(e.loop_start < e.count && e.loop_end < e.count);
+      }
       for (int k = 0; k < e.count; ++k) {
         EXPECT_LE(e.points[k].y, music::max_envelope_value);
-        if (k > 0) { EXPECT_GE(e.points[k].x, e.points[k - 1].x); }
+        if (k > 0) {
+          EXPECT_GE(e.points[k].x, e.points[k - 1].x);
+        }
       }
     }
     for (int s = 0; s < ins.sample_count; ++s) {
@@ -173,12 +183,15 @@ inline void expect_playable(const music::Module& m, const std::string& what) {
       EXPECT_TRUE(sample.panning >= 0 && sample.panning <= 255);
       ASSERT_LE(std::uint64_t{sample.loop_start} + sample.loop_length, sample.length);
       EXPECT_EQ(sample.data != nullptr, sample.length != 0);
-      if (sample.loop_type != music::loop_none) { EXPECT_GE(sample.loop_length, 1u); }
+      if (sample.loop_type != music::loop_none) {
+        EXPECT_GE(sample.loop_length, 1u);
+      }
       if (!sample.data) continue;
       EXPECT_EQ(sample.bits, 16);
       // The block is length + 8 words; the guard word sits at the loop end and repeats the next frame.
       const std::uint32_t end = sample.loop_start + sample.loop_length;
-      const std::int16_t next = sample.loop_type == music::loop_ping_pong ? sample.data[end - 1] : sample.data[sample.loop_start];
+      const std::int16_t next =
+          sample.loop_type == music::loop_ping_pong ? sample.data[end - 1] : sample.data[sample.loop_start];
       EXPECT_EQ(sample.data[end], next);
       EXPECT_EQ(sample.data[sample.length + music::sample_spare_words - 1], 0);
     }
