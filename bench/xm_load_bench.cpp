@@ -35,7 +35,7 @@ music::XmSong megabyte_song() {
     for (int s = 0; s < 2; ++s) {
       music::XmSample sample;
       sample.sixteen_bit = s == 1;
-      sample.frames.resize(sample.sixteen_bit ? 13000 : 29000);
+      sample.frames.resize(sample.sixteen_bit ? 14000 : 30000);
       for (std::size_t f = 0; f < sample.frames.size(); ++f) {
         sample.frames[f] = static_cast<std::int16_t>((f * 2654435761u >> 16) % (sample.sixteen_bit ? 65536 : 256));
       }
