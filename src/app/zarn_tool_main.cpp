@@ -7,6 +7,7 @@
 #include "tools/obj_tool.h"
 #include "tools/preview.h"
 #include "tools/tool_command.h"
+#include "tools/xm.h"
 
 namespace {
 
@@ -21,6 +22,9 @@ const tools::Command commands[] = {
      "checks a 3D object file as the intro reads it (exit 1 if it is refused or has holes or faces turned\n"
      "      inside out), or draws it as the intro shows it at a time, in grey or with an 8-bit texture",
      tools::obj_main},
+    {"xm", "xm info FILE",
+     "loads an XM module as the intro does and prints its header, orders, patterns, instruments and samples",
+     tools::xm_main},
 };
 
 void print_usage(std::FILE* out) {

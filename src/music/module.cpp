@@ -1,0 +1,29 @@
+// Releasing modules, instruments and samples.
+#include "music/module.h"
+
+#include "music/mixer_busy.h"
+
+namespace music {
+
+const Sample empty_sample{};
+
+Instrument::Instrument() { samples.fill(&empty_sample); }
+
+Instrument::~Instrument() {
+  for (std::int32_t i = 0; i < sample_count; ++i) free_sample(samples[i]);
+}
+
+bool free_module(Module* module) {
+  if (!module) return false;
+  wait_for_idle_mixer();
+  delete module;  // the instruments release their samples, the patterns their cells
+  return true;
+}
+
+void free_sample(const Sample* sample) {
+  if (!sample) return;
+  wait_for_idle_mixer();
+  delete sample;
+}
+
+}  // namespace music
