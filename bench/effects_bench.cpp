@@ -82,11 +82,8 @@ BENCHMARK(update_particles)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.print_ratio("draw_lit_logo", "memcpy_frame", 20.0);
-  reporter.print_time_ms("update_particles", 1.0);
-  benchmark::Shutdown();
-  return 0;
+  return bench::run_benchmarks(argc, argv, [](const bench::RatioReporter& figures) {
+    figures.print_ratio("draw_lit_logo", "memcpy_frame", 20.0);
+    figures.print_time_ms("update_particles", 1.0);
+  });
 }

@@ -118,12 +118,9 @@ BENCHMARK(rasterize_triangle_field);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.print_time_ms("intro_objects_frame", 1.0);
-  // About 1 ms on the machine the target was set on, where a clear takes about 10 µs.
-  reporter.print_ratio("intro_objects_frame", "clear_depth_buffer", 100.0);
-  benchmark::Shutdown();
-  return 0;
+  return bench::run_benchmarks(argc, argv, [](const bench::RatioReporter& figures) {
+    figures.print_time_ms("intro_objects_frame", 1.0);
+    // About 1 ms on the machine the target was set on, where a clear takes about 10 µs.
+    figures.print_ratio("intro_objects_frame", "clear_depth_buffer", 100.0);
+  });
 }

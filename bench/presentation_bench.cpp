@@ -23,10 +23,7 @@ BENCHMARK(present_blended);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.print_ratio("present_blended", "memcpy_frame", 2.0);
-  benchmark::Shutdown();
-  return 0;
+  return bench::run_benchmarks(argc, argv, [](const bench::RatioReporter& figures) {
+    figures.print_ratio("present_blended", "memcpy_frame", 2.0);
+  });
 }

@@ -44,4 +44,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times_;  // seconds per iteration
 };
 
+// Runs the benchmarks the command line selects, then lets `print_figures` print the run's figures.
+template <typename PrintFigures>
+int run_benchmarks(int argc, char** argv, PrintFigures print_figures) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  print_figures(reporter);
+  benchmark::Shutdown();
+  return 0;
+}
+
 }  // namespace bench

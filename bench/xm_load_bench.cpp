@@ -89,10 +89,7 @@ BENCHMARK(load_xm_module);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.print_ratio("load_xm_module", "fread_module", 4.0);
-  benchmark::Shutdown();
-  return 0;
+  return bench::run_benchmarks(argc, argv, [](const bench::RatioReporter& figures) {
+    figures.print_ratio("load_xm_module", "fread_module", 4.0);
+  });
 }
