@@ -93,15 +93,16 @@ bool fill_bump_map(const base::Image& logo, EffectTables& tables) {
   std::fill(tables.bump_map.begin(), tables.bump_map.end(), BumpEntry{});
   // A logo the lit logo cannot draw has no relief.
   if (logo_is_usable(logo)) fill_bump_entries(logo, brightness.get(), tables);
-  measure_bump_rows(tables);
+  derive_bump_lookups(tables);
   return true;
 }
 
-void measure_bump_rows(EffectTables& tables) {
+void derive_bump_lookups(EffectTables& tables) {
   for (int y = 0; y < base::frame_height; ++y) {
     BumpRowRange range;
     for (int x = 0; x < base::frame_width; ++x) {
       const BumpEntry& entry = tables.bump_map[y * base::frame_width + x];
+      tables.bump_offsets[y * base::frame_width + x] = entry.dx + entry.dy1280;
       range.min_dx = std::min(range.min_dx, entry.dx);
       range.max_dx = std::max(range.max_dx, entry.dx);
       range.min_dy1280 = std::min(range.min_dy1280, entry.dy1280);

@@ -36,6 +36,8 @@ struct EffectTables {
   // One entry per frame pixel; the border rows and columns stay 0.
   std::vector<BumpEntry> bump_map = std::vector<BumpEntry>(640 * 480);
   std::vector<BumpRowRange> bump_row_ranges = std::vector<BumpRowRange>(480);
+  // dx + dy1280 of each entry: the whole displacement as one light map offset, for rows without clamps.
+  std::vector<std::int32_t> bump_offsets = std::vector<std::int32_t>(640 * 480);
 };
 
 extern EffectTables effect_tables;
@@ -50,7 +52,8 @@ void fill_logo_shades(const base::Image& logo = logo_image, EffectTables& tables
 void fill_light_map(EffectTables& tables = effect_tables);
 // False when the temporary brightness image cannot be allocated.
 bool fill_bump_map(const base::Image& logo = logo_image, EffectTables& tables = effect_tables);
-// Brings `bump_row_ranges` up to date with `bump_map`; the lit logo relies on them to skip its clamps.
-void measure_bump_rows(EffectTables& tables);
+// Brings `bump_row_ranges` and `bump_offsets` up to date with `bump_map`; the lit logo relies on them
+// to skip its clamps.
+void derive_bump_lookups(EffectTables& tables);
 
 }  // namespace scene

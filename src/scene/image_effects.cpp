@@ -27,13 +27,10 @@ void light_logo_row(std::uint16_t* out, const std::uint8_t* logo_row, const Bump
 }
 
 // The same row where no lookup can leave the light map and the column table runs on one by one, so
-// the clamps and the table would change nothing.
-void light_logo_row_inside(std::uint16_t* out, const std::uint8_t* logo_row, const BumpEntry* bumps,
-                           const int* columns, int row_offset, const std::uint8_t* light, const ShadeTable& shades) {
-  const std::uint8_t* light_row = light + row_offset + columns[0];
-  for (int x = 0; x < base::frame_width; ++x) {
-    out[x] = shades[light_row[bumps[x].dy1280 + bumps[x].dx + x]][logo_row[x]];
-  }
+// the clamps and the table would change nothing: each pixel's displacement is one offset.
+void light_logo_row_inside(std::uint16_t* out, const std::uint8_t* logo_row, const std::int32_t* offsets,
+                           const std::uint8_t* light_row, const ShadeTable& shades) {
+  for (int x = 0; x < base::frame_width; ++x) out[x] = shades[light_row[offsets[x] + x]][logo_row[x]];
 }
 
 // Whether every lookup of a row stays inside the light map without clamps.
@@ -67,11 +64,13 @@ void draw_lit_logo(std::uint16_t* frame, std::uint32_t elapsed_ms, const base::I
   for (int y = 0; y < base::frame_height; ++y) {
     const int row_offset = std::min(light.y + y, light_map_height) * light_map_width;
     const std::size_t i = static_cast<std::size_t>(y) * base::frame_width;
-    const auto draw_row = row_stays_inside(tables.bump_row_ranges[y], columns.data(), row_offset)
-                              ? light_logo_row_inside
-                              : light_logo_row;
-    draw_row(frame + i, logo.pixels.data() + i, tables.bump_map.data() + i, columns.data(), row_offset,
-             tables.light_map.data(), tables.logo_shades);
+    if (row_stays_inside(tables.bump_row_ranges[y], columns.data(), row_offset)) {
+      light_logo_row_inside(frame + i, logo.pixels.data() + i, tables.bump_offsets.data() + i,
+                            tables.light_map.data() + row_offset + columns[0], tables.logo_shades);
+    } else {
+      light_logo_row(frame + i, logo.pixels.data() + i, tables.bump_map.data() + i, columns.data(), row_offset,
+                     tables.light_map.data(), tables.logo_shades);
+    }
   }
 }
 

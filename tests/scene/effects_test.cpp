@@ -103,7 +103,7 @@ TEST_F(EffectTablesTest, LitLogoCoversTheFrameAndClampsItsLightLookups) {
   std::fill_n(lit.light_map.begin() + 958 * scene::light_map_width, scene::light_map_width, 9);
   lit.bump_map[1000].dx = -100000;          // lx below 0: column 0
   lit.bump_map[2000].dy1280 = 2000 * 1280;  // ly past row 958: held at row 958
-  scene::measure_bump_rows(lit);
+  scene::derive_bump_lookups(lit);
 
   std::vector<std::uint16_t> frame(base::frame_pixel_count, 0xDEAD);
   scene::draw_lit_logo(frame.data(), 0, logo, lit);
