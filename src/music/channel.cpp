@@ -40,6 +40,7 @@ std::int32_t autovib_wave(std::uint8_t type, std::int32_t p) {
       return (128 - (p + 128) % autovib_cycle) >> 1;
     case autovib_ramp_up:
       return (128 - (384 - p) % autovib_cycle) >> 1;
+    case autovib_sine_wave:
     default:
       return autovib_sine[p & (autovib_cycle - 1)];
   }

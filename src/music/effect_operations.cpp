@@ -37,6 +37,7 @@ std::int32_t vibrato_magnitude(std::uint8_t waveform, std::int32_t p) {
     case vibrato_square_wave:
     case vibrato_square_too:
       return vibrato_square;
+    case vibrato_sine:
     default:
       return sine_magnitude(p);
   }
