@@ -43,6 +43,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 ms < limit_ms ? "ok" : "OVER");
     return ms < limit_ms;
   }
+  // Prints "name: N unit per second (target: at least minimum)" for one call per unit, and returns whether
+  // it reaches the minimum.
+  bool print_rate(const std::string& name, const char* unit, double minimum) const {
+    const auto a = times_.find(name);
+    if (a == times_.end() || a->second <= 0) return false;
+    const double rate = 1.0 / a->second;
+    std::printf("%s: %.0f %s per second (target: at least %.0f) %s\n", name.c_str(), rate, unit, minimum,
+                rate >= minimum ? "ok" : "UNDER");
+    return rate >= minimum;
+  }
 
  private:
   std::map<std::string, double> times_;  // seconds per iteration

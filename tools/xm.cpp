@@ -1,10 +1,13 @@
 // zarn-tool xm info FILE: the module as the intro's loader sees it, after its clamps and conversions.
+// zarn-tool xm trace FILE [--ticks N]: the replay's state after each tick, as the intro plays it.
 #include "tools/xm.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "music/memory_file.h"
+#include "music/replay.h"
 #include "music/xm_loader.h"
 #include "tools/tool_command.h"
 
@@ -69,25 +72,85 @@ void print_instrument(int number, const music::Instrument& ins) {
   for (int i = 0; i < ins.sample_count; ++i) print_sample(i, *ins.samples[i]);
 }
 
-int info(const char* path) {
+music::ModuleLoad load(const char* path) {
   music::install_memory_file();
-  const music::ModuleLoad load = music::load_module(path);
-  if (!load.module) {
-    std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, load.reason);
-    return exit_failure;
-  }
+  music::ModuleLoad load = music::load_module(path);
+  if (!load.module) std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, load.reason);
+  return load;
+}
+
+int info(const char* path) {
+  const music::ModuleLoad load = tools::load(path);
+  if (!load.module) return exit_failure;
   const music::Module& module = *load.module;
   print_header(path, module);
   for (int i = 0; i < module.instrument_count; ++i) print_instrument(i + 1, module.instruments[i]);
   return exit_ok;
 }
 
+constexpr int default_trace_ticks = 384;  // 64 rows at the usual speed of 6
+const char* const note_names[] = {"C-", "C#", "D-", "D#", "E-", "F-", "F#", "G-", "G#", "A-", "A#", "B-"};
+
+// One channel: its note, period, volume and panning, then what its voice was last given.
+void print_channel(const music::Channel& channel) {
+  std::printf(" | %s%d %5d %2d %3d", note_names[channel.note % 12], channel.note / 12, channel.period, channel.volume,
+              channel.panning);
+  const music::Voice* voice = music::voice_at(channel.voice_index);
+  if (!voice) {
+    std::printf(" %6s %3s %3s", "-", "-", "-");
+    return;
+  }
+  std::printf(" %6d %3u %3u", music::voice_frequency(*voice), voice->left, voice->right);
+}
+
+// The position and tempo the tick played at, and each channel after it.
+void print_tick(const music::Module& module, int order_position, int row, int tick) {
+  std::printf("%3d %3d %3d %3d %3d", order_position, row, tick, module.speed, module.bpm);
+  for (int i = 0; i < module.channel_count; ++i) print_channel(module.channels[i]);
+  std::printf("\n");
+}
+
+int trace(const char* path, int ticks) {
+  const music::ModuleLoad load = tools::load(path);
+  if (!load.module) return exit_failure;
+  music::Module& module = *load.module;
+  music::open_voice_pool(music::intro_mix_rate);
+  if (!music::start_replay(module)) {
+    std::fprintf(stderr, "zarn-tool xm: cannot play %s: out of memory\n", path);
+    return exit_failure;
+  }
+  std::printf("ord row tck spd bpm | per channel: note period volume panning, voice Hz left right\n");
+  for (int i = 0; i < ticks; ++i) {
+    const int tick = module.tick;
+    module.tick_callback(module);
+    // The row a tick played is the one its first tick entered: read it after the call.
+    print_tick(module, module.order_position, module.row, tick);
+  }
+  return exit_ok;
+}
+
+// N of "--ticks N": a whole number from 1 up, or 0 when it is not one.
+int parse_ticks(const char* text) {
+  char* end = nullptr;
+  const long n = std::strtol(text, &end, 10);
+  return (end != text && *end == '\0' && n >= 1 && n <= 100000000) ? static_cast<int>(n) : 0;
+}
+
+int usage() {
+  std::fprintf(stderr, "usage: zarn-tool xm info FILE | xm trace FILE [--ticks N]\n");
+  return exit_usage;
+}
+
 }  // namespace
 
 int xm_main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[0], "info") == 0) return info(argv[1]);
-  std::fprintf(stderr, "usage: zarn-tool xm info FILE\n");
-  return exit_usage;
+  if (argc == 2 && std::strcmp(argv[0], "trace") == 0) return trace(argv[1], default_trace_ticks);
+  if (argc == 4 && std::strcmp(argv[0], "trace") == 0 && std::strcmp(argv[2], "--ticks") == 0) {
+    const int ticks = parse_ticks(argv[3]);
+    return ticks != 0 ? trace(argv[1], ticks) : usage();
+  }
+  return usage();
 }
 
 }  // namespace tools

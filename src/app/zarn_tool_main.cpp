@@ -22,8 +22,9 @@ const tools::Command commands[] = {
      "checks a 3D object file as the intro reads it (exit 1 if it is refused or has holes or faces turned\n"
      "      inside out), or draws it as the intro shows it at a time, in grey or with an 8-bit texture",
      tools::obj_main},
-    {"xm", "xm info FILE",
-     "loads an XM module as the intro does and prints its header, orders, patterns, instruments and samples",
+    {"xm", "xm info FILE | xm trace FILE [--ticks N]",
+     "loads an XM module as the intro does and prints its header, orders, patterns, instruments and samples,\n"
+     "      or plays N ticks (default 384) and prints after each its position, speed, tempo and every channel",
      tools::xm_main},
 };
 

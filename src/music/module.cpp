@@ -1,11 +1,13 @@
-// Releasing modules, instruments and samples.
+// Releasing modules, instruments and samples; the empty stand-ins.
 #include "music/module.h"
 
 #include "music/mixer_busy.h"
+#include "music/replay.h"
 
 namespace music {
 
 const Sample empty_sample{};
+const Instrument empty_instrument;
 
 Instrument::Instrument() { samples.fill(&empty_sample); }
 
@@ -16,6 +18,7 @@ Instrument::~Instrument() {
 bool free_module(Module* module) {
   if (!module) return false;
   wait_for_idle_mixer();
+  stop_replay(*module);
   delete module;  // the instruments release their samples, the patterns their cells
   return true;
 }

@@ -114,7 +114,11 @@ struct Instrument {
   std::uint16_t fadeout = 0;  // twice the file's value, doubled in 16 bits
 };
 
-// The replay's per-channel state; the sound system creates the array when the module starts.
+// Stands in for an instrument number beyond the module's instruments: no samples, no envelopes, no
+// fadeout, no auto-vibrato.
+extern const Instrument empty_instrument;
+
+// The replay's per-channel state (channel.h); start_replay creates the array when the module starts.
 struct Channel;
 
 struct Module {
@@ -122,7 +126,7 @@ struct Module {
   Module* prev = nullptr;
   std::unique_ptr<Pattern[]> patterns;        // pattern_slots of them
   std::unique_ptr<Instrument[]> instruments;  // instrument_count of them
-  Channel* channels = nullptr;  // channel_count records, only while the module plays; owned by the sound system
+  Channel* channels = nullptr;  // channel_count records, only while the module plays (start_replay)
   std::int32_t samples_left_in_tick = 0;
   std::int32_t samples_per_tick = 0;
   std::int16_t song_length = 0;          // 1..256 used order entries
@@ -147,11 +151,16 @@ struct Module {
   std::int32_t pattern_delay = 0;
   std::int32_t next_row = 0;    // -1 for none
   std::int32_t next_order = 0;  // -1 for none
-  void (*tick_callback)(Module& module) = nullptr;  // runs one tick of replay
+  // The row a pattern loop on the current row goes back to, -1 for none: a jump or break on the same
+  // row takes precedence over it.
+  std::int32_t pattern_loop_row = -1;
+  // 1 once a position jump was read on the current row, so that a later pattern break keeps its order.
+  std::uint8_t position_jumped = 0;
+  void (*tick_callback)(Module& module) = nullptr;  // runs one tick of replay: play_tick once loaded
 };
 
-// Waits until the mixer is idle and releases the module with everything it owns. Returns false when
-// given none.
+// Waits until the mixer is idle, stops the module's replay and releases it with everything it owns.
+// Returns false when given none.
 bool free_module(Module* module);
 
 // Waits until the mixer is idle and releases the sample and its data; none does nothing.

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "music/delta_decode.h"
+#include "music/replay.h"
 
 namespace music {
 namespace {
@@ -478,6 +479,7 @@ LoadResult read_instruments(XmInput& in, Module& module) {
 LoadResult load_xm(Module& module, Stream& stream) {
   XmInput in(stream);
   if (!has_magic(in)) return refuse("not an XM module");
+  module.tick_callback = play_tick;
   module.initial_global_volume = full_global_volume;
   std::uint16_t file_pattern_count = 0;
   LoadResult result = read_header(in, module, file_pattern_count);
