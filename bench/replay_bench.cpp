@@ -90,10 +90,7 @@ BENCHMARK(play_tick_32_channels);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.print_rate("play_tick_32_channels", "ticks", target_ticks_per_second);
-  benchmark::Shutdown();
-  return 0;
+  return bench::run_benchmarks(argc, argv, [](const bench::RatioReporter& figures) {
+    figures.print_rate("play_tick_32_channels", "ticks", target_ticks_per_second);
+  });
 }
