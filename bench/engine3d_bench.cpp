@@ -1,7 +1,7 @@
-// The intro's 3D step, both objects drawn as every intro frame draws them, and the rasterizer on a field
-// of small triangles; against clearing the depth buffer, which every frame does too.
+// The intro's 3D step, both objects of the default asset set drawn as every intro frame draws them, and
+// the rasterizer on a field of small triangles; against clearing the depth buffer, which every frame
+// does too.
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <vector>
@@ -10,7 +10,6 @@
 #include "engine3d/intro_objects.h"
 #include "engine3d/rasterizer.h"
 #include "ratio_report.h"
-#include "support/torus_mesh.h"
 
 namespace {
 
@@ -18,9 +17,6 @@ using engine3d::Fixed16;
 using engine3d::ScreenCorner;
 using engine3d::ScreenTriangle;
 
-// 40 rings of 25 sides: 2000 faces, the size the intro's objects are made for.
-constexpr int torus_rings = 40;
-constexpr int torus_sides = 25;
 // Milliseconds between two drawn frames: the pose and light move on as in the intro.
 constexpr std::uint32_t frame_step_ms = 20;
 constexpr int field_triangles = 10000;
@@ -35,14 +31,11 @@ void clear_depth_buffer(benchmark::State& state) {
 BENCHMARK(clear_depth_buffer);
 
 void intro_objects_frame(benchmark::State& state) {
-  const char* path = "engine3d-bench-torus.3d";
-  std::ofstream(path) << test_support::torus_object_text(60, 25, torus_rings, torus_sides);
   auto objects = std::make_unique<engine3d::IntroObjects>();
-  if (!engine3d::load_intro_objects(*objects, path, nullptr).loaded()) {
-    state.SkipWithError("cannot load the torus");
+  if (!engine3d::load_intro_objects(*objects, ZARN_ASSET_DIR "/3d-obj.3d", ZARN_ASSET_DIR "/credits.bmp").loaded()) {
+    state.SkipWithError("cannot load the default object of the asset set");
     return;
   }
-  std::remove(path);
   engine3d::allocate_depth_buffer();
   engine3d::Camera camera;
   engine3d::place_intro_camera(camera);
