@@ -110,6 +110,8 @@ void set_up_ramp(Voice& voice, const VolumeRamp& ramp) {
   voice.left_step = 0;
   voice.right_step = 0;
   voice.ramp_frames_left = 0;
+  voice.ramp_gain_left = voice.current_left * level_scale;
+  voice.ramp_gain_right = voice.current_right * level_scale;
   if (voice.left != voice.current_left) {
     voice.left_step = static_cast<float>(voice.left - voice.current_left) * level_scale * ramp.reciprocal;
     voice.ramp_frames_left = ramp.frames;
@@ -127,9 +129,10 @@ Fixed32 mix_segment(Voice& voice, float* out, std::int64_t frames, Fixed32 posit
     return mix_steady(data, out, frames, position, step,
                       {voice.left * level_scale, voice.right * level_scale});
   }
-  const Gains reached = mix_ramped(data, out, frames, position, step,
-                                   {voice.current_left * level_scale, voice.current_right * level_scale},
+  const Gains reached = mix_ramped(data, out, frames, position, step, {voice.ramp_gain_left, voice.ramp_gain_right},
                                    {voice.left_step, voice.right_step});
+  voice.ramp_gain_left = reached.left;
+  voice.ramp_gain_right = reached.right;
   voice.current_left = level_of(reached.left);
   voice.current_right = level_of(reached.right);
   voice.ramp_frames_left -= static_cast<std::int32_t>(frames);

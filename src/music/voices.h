@@ -44,6 +44,10 @@ struct Voice {
   std::uint8_t current_right = 0;
   float left_step = 0;                 // change of the gain (level / 255) per output frame
   float right_step = 0;
+  // The gains the running ramp has reached, unrounded: a ramp cut into short segments (tiny loops,
+  // ticks) would drift or stall if each segment went on from the rounded levels.
+  float ramp_gain_left = 0;
+  float ramp_gain_right = 0;
   std::int32_t ramp_frames_left = 0;  // 0 when no ramp runs
 };
 
