@@ -93,6 +93,7 @@ bool open_sound(std::int32_t rate) {
   }
   sound.open = true;
   sound.next_block = 0;
+  sound.blocks_filled = 0;
   // Modules that play on follow the new rate.
   for (Module* module = sound.playing.next; module != &sound.playing; module = module->next) {
     set_bpm(*module, module->bpm);

@@ -41,7 +41,7 @@ struct SoundSystem {
   Module playing;                               // head of the circular list of playing modules
   std::atomic<bool> stop_request{false};
   std::atomic<bool> thread_done{true};
-  std::atomic<std::uint64_t> blocks_filled{0};  // counted on by the wave thread after every block
+  std::atomic<std::uint64_t> blocks_filled{0};  // since the open; the wave thread counts after every block
   std::thread thread;
   OwnedModule music_module;  // what sound_start loaded; none when music.xm is missing or refused
 };
