@@ -26,7 +26,9 @@ music::Sample make_sample(const std::vector<std::int16_t>& frames, std::uint8_t 
   s.loop_start = loop_start;
   s.loop_length = loop_length;
   const std::uint32_t end = loop_start + loop_length;
-  s.data[end] = loop_type == music::loop_ping_pong ? s.data[end - 1] : s.data[loop_start];
+  s.data[end] = loop_type == music::loop_ping_pong ? s.data[end - 1]
+                : loop_type == music::loop_forward   ? s.data[loop_start]
+                                                     : std::int16_t{0};
   return s;
 }
 
@@ -78,6 +80,15 @@ TEST(Mixer, InterpolatesLinearlyBetweenNeighbours) {
       EXPECT_NEAR(left[i], c.expected[i], 0.01) << "step " << c.step << " frame " << i;
     }
   }
+}
+
+TEST(Mixer, TheLastFrameOfASampleWithoutLoopFadesToSilence) {
+  const music::Sample sample = make_sample({0, 1000}, music::loop_none, 0, 2);
+  music::VoicePool pool;
+  music::Voice& voice = playing_voice(pool, sample, 0.5);
+  const std::vector<float> left = mix_left(pool, 6);
+  EXPECT_EQ(left, (std::vector<float>{0, 500, 1000, 500, 0, 0}));
+  EXPECT_EQ(voice.sample, nullptr);
 }
 
 TEST(Mixer, LevelChangesRampLinearlyOver128FramesHoweverTheFramesAreSplit) {
