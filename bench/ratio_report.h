@@ -53,6 +53,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 rate >= minimum ? "ok" : "UNDER");
     return rate >= minimum;
   }
+  // Prints "name: X of real time (target: at most limit)" for one call per `covered_seconds` of output,
+  // and returns whether it is within the limit.
+  bool print_real_time_ratio(const std::string& name, double covered_seconds, double limit) const {
+    const auto a = times_.find(name);
+    if (a == times_.end() || covered_seconds <= 0) return false;
+    const double ratio = a->second / covered_seconds;
+    std::printf("%s: %.4f of real time (target: at most %.2f) %s\n", name.c_str(), ratio, limit,
+                ratio <= limit ? "ok" : "OVER");
+    return ratio <= limit;
+  }
 
  private:
   std::map<std::string, double> times_;  // seconds per iteration

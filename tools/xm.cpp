@@ -1,15 +1,21 @@
 // zarn-tool xm info FILE: the module as the intro's loader sees it, after its clamps and conversions.
 // zarn-tool xm trace FILE [--ticks N]: the replay's state after each tick, as the intro plays it.
+// zarn-tool xm render FILE OUT.wav [--seconds S]: the module through the sound system, as a WAV file.
 #include "tools/xm.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "music/memory_file.h"
 #include "music/replay.h"
+#include "music/sound_system.h"
 #include "music/xm_loader.h"
+#include "platform/platform.h"
 #include "tools/tool_command.h"
+#include "tools/wav_file.h"
+#include "tools/wave_render.h"
 
 namespace tools {
 namespace {
@@ -136,8 +142,49 @@ int parse_ticks(const char* text) {
   return (end != text && *end == '\0' && n >= 1 && n <= 100000000) ? static_cast<int>(n) : 0;
 }
 
+constexpr double default_render_seconds = 60;
+constexpr double max_render_seconds = 3600;
+
+// Renders on the headless wave device, so the wave thread schedules, ticks and mixes as in the intro.
+int render(const char* path, const char* out_path, double seconds) {
+  const music::ModuleLoad load = tools::load(path);
+  if (!load.module) return exit_failure;
+  music::set_buffer_length(music::default_buffer_length_ms);
+  if (!music::open_sound(music::intro_mix_rate)) {
+    std::fprintf(stderr, "zarn-tool xm: cannot open the sound system\n");
+    return exit_failure;
+  }
+  const music::SoundSystem& sound = music::sound_system;
+  const auto frames = static_cast<std::int64_t>(std::ceil(seconds * sound.mix_rate));
+  const std::int64_t blocks = (frames + sound.block_frames - 1) / sound.block_frames;
+  std::vector<std::int16_t> samples;
+  bool ok = music::start_module(load.module.get());
+  ok = ok && render_blocks(blocks, samples, [&](std::int64_t done) {
+         if (done % 50 == 0 || done == blocks) {
+           std::fprintf(stderr, "\rrendering %s: %.1f of %.1f s", path,
+                        static_cast<double>(done * sound.block_frames) / sound.mix_rate, seconds);
+         }
+       });
+  std::fprintf(stderr, "\n");
+  music::stop_module(load.module.get());
+  music::close_sound();
+  if (!ok) {
+    std::fprintf(stderr, "zarn-tool xm: cannot play %s\n", path);
+    return exit_failure;
+  }
+  samples.resize(static_cast<std::size_t>(frames) * platform::wave_channels);
+  return write_wav(out_path, samples, platform::wave_channels, music::intro_mix_rate) ? exit_ok : exit_failure;
+}
+
+// S of "--seconds S": a number above 0 up to an hour, or 0 when it is not one.
+double parse_seconds(const char* text) {
+  char* end = nullptr;
+  const double s = std::strtod(text, &end);
+  return (end != text && *end == '\0' && s > 0 && s <= max_render_seconds) ? s : 0;
+}
+
 int usage() {
-  std::fprintf(stderr, "usage: zarn-tool xm info FILE | xm trace FILE [--ticks N]\n");
+  std::fprintf(stderr, "usage: zarn-tool xm info FILE | xm trace FILE [--ticks N] | xm render FILE OUT.wav [--seconds S]\n");
   return exit_usage;
 }
 
@@ -149,6 +196,11 @@ int xm_main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[0], "trace") == 0 && std::strcmp(argv[2], "--ticks") == 0) {
     const int ticks = parse_ticks(argv[3]);
     return ticks != 0 ? trace(argv[1], ticks) : usage();
+  }
+  if (argc == 3 && std::strcmp(argv[0], "render") == 0) return render(argv[1], argv[2], default_render_seconds);
+  if (argc == 5 && std::strcmp(argv[0], "render") == 0 && std::strcmp(argv[3], "--seconds") == 0) {
+    const double seconds = parse_seconds(argv[4]);
+    return seconds != 0 ? render(argv[1], argv[2], seconds) : usage();
   }
   return usage();
 }

@@ -22,9 +22,10 @@ const tools::Command commands[] = {
      "checks a 3D object file as the intro reads it (exit 1 if it is refused or has holes or faces turned\n"
      "      inside out), or draws it as the intro shows it at a time, in grey or with an 8-bit texture",
      tools::obj_main},
-    {"xm", "xm info FILE | xm trace FILE [--ticks N]",
+    {"xm", "xm info FILE | xm trace FILE [--ticks N] | xm render FILE OUT.wav [--seconds S]",
      "loads an XM module as the intro does and prints its header, orders, patterns, instruments and samples,\n"
-     "      or plays N ticks (default 384) and prints after each its position, speed, tempo and every channel",
+     "      or plays N ticks (default 384) and prints after each its position, speed, tempo and every channel,\n"
+     "      or plays S seconds (default 60) through the sound system and writes them as a 44100 Hz WAV file",
      tools::xm_main},
 };
 

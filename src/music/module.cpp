@@ -2,7 +2,7 @@
 #include "music/module.h"
 
 #include "music/mixer_busy.h"
-#include "music/replay.h"
+#include "music/sound_system.h"
 
 namespace music {
 
@@ -17,15 +17,15 @@ Instrument::~Instrument() {
 
 bool free_module(Module* module) {
   if (!module) return false;
-  wait_for_idle_mixer();
-  stop_replay(*module);
+  // Out of the playing list first: the wave thread must never tick a released module.
+  stop_module(module);
   delete module;  // the instruments release their samples, the patterns their cells
   return true;
 }
 
 void free_sample(const Sample* sample) {
   if (!sample) return;
-  wait_for_idle_mixer();
+  std::unique_lock<std::mutex> hold = hold_idle_mixer();
   delete sample;
 }
 

@@ -122,7 +122,9 @@ extern const Instrument empty_instrument;
 struct Channel;
 
 struct Module {
-  Module* next = nullptr;  // links of the playing list; both point at the module itself while it is idle
+  // Links of the sound system's playing list; none before the module first plays, then both point at the
+  // module itself while it is idle.
+  Module* next = nullptr;
   Module* prev = nullptr;
   std::unique_ptr<Pattern[]> patterns;        // pattern_slots of them
   std::unique_ptr<Instrument[]> instruments;  // instrument_count of them

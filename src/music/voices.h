@@ -1,5 +1,6 @@
 // The pool of 256 voices the replay plays through, one per pattern channel, and the operations that
-// start, stop and tune them. The sound system opens the pool at its mixing rate and mixes the voices.
+// start, stop and tune them. The sound system opens the pool at its mixing rate (open_sound) and mixes
+// the voices on its wave thread.
 #pragma once
 
 #include <array>
@@ -35,6 +36,19 @@ struct Voice {
   std::uint32_t step_fraction = 0;      // frames advanced per output frame, 32.32 with step
   std::uint32_t step = 0;
   std::int32_t direction = 0;  // direction_forward or direction_backward (ping-pong loops)
+
+  // The mixer's volume ramp, zero in a fresh pool: levels change over a short ramp, never at once.
+  std::uint8_t ramp_target_left = 0;  // the levels the running ramp leads to
+  std::uint8_t ramp_target_right = 0;
+  std::uint8_t current_left = 0;  // the levels applied at the end of the last mixed segment
+  std::uint8_t current_right = 0;
+  float left_step = 0;                 // change of the gain (level / 255) per output frame
+  float right_step = 0;
+  // The gains the running ramp has reached, unrounded: a ramp cut into short segments (tiny loops,
+  // ticks) would drift or stall if each segment went on from the rounded levels.
+  float ramp_gain_left = 0;
+  float ramp_gain_right = 0;
+  std::int32_t ramp_frames_left = 0;  // 0 when no ramp runs
 };
 
 struct VoicePool {

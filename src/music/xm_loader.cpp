@@ -409,11 +409,18 @@ void decode_sample_data(XmInput& in, Sample& sample) {
 }
 
 // The word at the loop end repeats the frame the mixer goes on to: the one before it for a ping-pong
-// loop, the loop start otherwise. Interpolation reads one word past the current one and so finds the
-// right neighbour.
+// loop, the loop start for a forward loop, and silence after a sample without loop (its last frame fades
+// to nothing instead of towards its first). Interpolation reads one word past the current one and so
+// finds the right neighbour.
 void write_guard_word(Sample& sample) {
   const std::uint32_t end = sample.loop_start + sample.loop_length;
-  sample.data[end] = sample.loop_type == loop_ping_pong ? sample.data[end - 1] : sample.data[sample.loop_start];
+  if (sample.loop_type == loop_ping_pong) {
+    sample.data[end] = sample.data[end - 1];
+  } else if (sample.loop_type == loop_forward) {
+    sample.data[end] = sample.data[sample.loop_start];
+  } else {
+    sample.data[end] = 0;
+  }
 }
 
 // Reads and decodes one sample's data. A sample cut short by the end of the file keeps the frames that

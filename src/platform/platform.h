@@ -39,4 +39,25 @@ void destroy_window();
 // A message with one OK button; it also goes to stderr so it is seen without a display.
 void message_box(const char* text, const char* caption);
 
+// The wave device: one looping buffer of interleaved little-endian signed 16-bit stereo frames, played
+// for ever from its start once opened. The portable mixer writes into the buffer; the device only
+// reports how far it has played. Open, close and the position may be called from any one thread at a
+// time; the position also from the thread that refills the buffer.
+inline constexpr int wave_channels = 2;
+inline constexpr int wave_bytes_per_frame = 4;
+
+// Starts playing `buffer` (`bytes` long, a whole number of frames) in a loop at `rate` frames per second.
+// False (nothing open) when the device cannot play that format. The buffer must outlive wave_close.
+bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes);
+
+// Bytes played since wave_open, counted on across the loops of the buffer; 0 while closed.
+std::uint64_t wave_bytes_played();
+
+// Stops playing and forgets the buffer. Safe to call when nothing is open.
+void wave_close();
+
+// Gives the calling thread the highest priority the platform allows, for the thread that refills the
+// wave buffer; where that is not allowed the thread keeps its priority.
+void raise_thread_priority();
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 // The frame loop.
 #include "shell/frame_loop.h"
 
+#include "music/sound_system.h"
 #include "platform/platform.h"
 #include "scene/intro.h"
 #include "shell/frame_state.h"
@@ -11,6 +12,7 @@ namespace shell {
 void frame_loop() {
   const std::uint32_t loop_start = elapsed_ms();
   scene::prepare_intro();
+  bool first_intro_frame = true;
   while (running) {
     // Both screens get the same clock, counted from the start of the loop; unsigned so it survives the
     // tick count's wrap.
@@ -19,12 +21,19 @@ void frame_loop() {
     switch (run_mode) {
       case run_mode_end:
         free_frame_buffer();
+        music::stop_module(music::sound_system.music_module.get());
+        music::close_sound();
         running = 0;
         break;
       case run_mode_nfo:
         nfo_screen(seconds);
         break;
       case run_mode_intro:
+        if (first_intro_frame) {
+          // Without music (no module loaded) this does nothing and the intro runs silent.
+          music::start_module(music::sound_system.music_module.get());
+          first_intro_frame = false;
+        }
         scene::intro_frame(seconds);
         break;
       default:

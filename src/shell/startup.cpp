@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "base/rgb565.h"
+#include "music/sound_system.h"
 #include "scene/bitmap_font.h"
 #include "scene/effect_tables.h"
 #include "scene/particles.h"
@@ -44,6 +45,8 @@ const int display_mode = ZARN_DISPLAY_MODE;
 int load_assets() {
   allocate_frame_buffer();
   if (!load_script()) return 0;
+  // Opens the sound output before any picture is read; its failure has shown its message.
+  if (!music::sound_start("music.xm")) return 0;
   // Missing bitmaps are not reported: each effect draws nothing, or black, without its picture.
   scene::create_large_font();
   scene::create_small_font();

@@ -3,12 +3,14 @@
 
 #include <vector>
 
+#include "music/sound_system.h"
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "shell/nfo_check.h"
 #include "shell/nfo_screen.h"
 #include "shell/startup.h"
 #include "support/temp_dir.h"
+#include "support/xm_fixture.h"
 
 namespace {
 
@@ -74,6 +76,41 @@ TEST_F(LifeCycleTest, MissingScriptEndsStartUpBeforeTheWindow) {
             std::vector<std::string>{"ZARN: Can't find data file zarn.dat"});
   EXPECT_EQ(platform::headless::presented_count(), 0u);
   EXPECT_FALSE(platform::headless::window_open());
+}
+
+TEST_F(LifeCycleTest, NoSoundOutputEndsStartUpWithItsMessageBeforeAnyPicture) {
+  platform::headless::set_wave_available(false);
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(platform::headless::shown_messages(),
+            std::vector<std::string>{"]-ZARN-[: Can't initialize SoundSystem"});
+  EXPECT_EQ(platform::headless::presented_count(), 0u);
+  EXPECT_FALSE(platform::headless::window_open());
+}
+
+TEST_F(LifeCycleTest, MusicStartsWithTheIntroAndTheNormalEndClosesTheSound) {
+  folder.write("music.xm", music::write_xm(test_support::small_song()));
+  platform::headless::script_key(3500, 0x20, true);
+  platform::headless::script_key(3600, 0x20, false);
+  platform::headless::script_key(4000, 0x1B, true);
+  std::vector<std::pair<std::int32_t, bool>> music_by_mode;  // per frame: the mode and whether music plays
+  platform::headless::set_frame_step_ms(10);
+  platform::headless::set_present_hook([&](const std::uint16_t*, std::uint64_t) {
+    const music::Module* module = music::sound_system.music_module.get();
+    music_by_mode.emplace_back(shell::run_mode, module && module->playing);
+    return true;
+  });
+  EXPECT_EQ(shell::run_program(), 0);
+  ASSERT_NE(music::sound_system.music_module, nullptr);
+  // A frame notes the mode its screen left behind: the music plays from the frame after the one that
+  // chose the intro, up to the last one shown.
+  ASSERT_FALSE(music_by_mode.empty());
+  EXPECT_FALSE(music_by_mode.front().second);
+  for (std::size_t i = 1; i < music_by_mode.size(); ++i) {
+    EXPECT_EQ(music_by_mode[i].second, music_by_mode[i - 1].first == shell::run_mode_intro) << "frame " << i;
+  }
+  EXPECT_EQ(music_by_mode.back().first, shell::run_mode_end);
+  EXPECT_FALSE(music::sound_system.open);
+  EXPECT_FALSE(platform::headless::wave_is_open());
 }
 
 TEST_F(LifeCycleTest, ElapsedTimeRunsOnThroughTheTickCountWrap) {

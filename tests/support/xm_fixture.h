@@ -188,10 +188,12 @@ inline void expect_playable(const music::Module& m, const std::string& what) {
       }
       if (!sample.data) continue;
       EXPECT_EQ(sample.bits, 16);
-      // The block is length + 8 words; the guard word sits at the loop end and repeats the next frame.
+      // The block is length + 8 words; the guard word sits at the loop end and repeats the next frame,
+      // silence after a sample without loop.
       const std::uint32_t end = sample.loop_start + sample.loop_length;
-      const std::int16_t next =
-          sample.loop_type == music::loop_ping_pong ? sample.data[end - 1] : sample.data[sample.loop_start];
+      const std::int16_t next = sample.loop_type == music::loop_ping_pong ? sample.data[end - 1]
+                                : sample.loop_type == music::loop_forward ? sample.data[sample.loop_start]
+                                                                          : std::int16_t{0};
       EXPECT_EQ(sample.data[end], next);
       EXPECT_EQ(sample.data[sample.length + music::sample_spare_words - 1], 0);
     }

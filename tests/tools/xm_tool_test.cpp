@@ -1,12 +1,17 @@
-// zarn-tool xm trace: the line it prints for each tick, and its exit codes.
+// zarn-tool xm trace and render: the line trace prints for each tick, the WAV file render writes, and
+// the exit codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless.h"
 #include "support/replay_fixture.h"
 #include "support/temp_dir.h"
+#include "support/xm_fixture.h"
+#include "tools/file_bytes.h"
 #include "tools/tool_command.h"
 #include "tools/xm.h"
 
@@ -37,6 +42,22 @@ TEST_F(XmTool, TracePrintsEachTick) {
   EXPECT_EQ(lines[3].substr(0, 19), "  0   1   0   2 125");
 }
 
+TEST_F(XmTool, RenderWritesTheSameWavFileEveryTime) {
+  folder.write("song.xm", music::write_xm(test_support::small_song()));
+  ASSERT_EQ(run({"render", "song.xm", "first.wav", "--seconds", "0.5"}), tools::exit_ok);
+  ASSERT_EQ(run({"render", "song.xm", "second.wav", "--seconds", "0.5"}), tools::exit_ok);
+  const auto first = tools::read_file_bytes("first.wav");
+  const auto second = tools::read_file_bytes("second.wav");
+  ASSERT_TRUE(first && second);
+  constexpr std::size_t header = 44;
+  ASSERT_EQ(first->size(), header + 22050u * 4);  // half a second of 16-bit stereo at 44100 Hz
+  EXPECT_EQ(std::string(first->begin(), first->begin() + 4), "RIFF");
+  EXPECT_EQ(std::string(first->begin() + 8, first->begin() + 16), "WAVEfmt ");
+  EXPECT_EQ(*first, *second);
+  EXPECT_NE(std::count(first->begin() + header, first->end(), 0), static_cast<std::ptrdiff_t>(first->size() - header));
+  EXPECT_FALSE(platform::headless::wave_is_open());
+}
+
 TEST_F(XmTool, ExitCodes) {
   folder.write("song.xm", music::write_xm(test_support::song_with(1, 1, {})));
   folder.write("junk.xm", "not a module");
@@ -53,6 +74,13 @@ TEST_F(XmTool, ExitCodes) {
       {{"trace", "song.xm", "--ticks", "1"}, tools::exit_ok},
       {{"trace", "junk.xm"}, tools::exit_failure},
       {{"trace", "missing.xm"}, tools::exit_failure},
+      {{"render", "song.xm"}, tools::exit_usage},
+      {{"render", "song.xm", "out.wav", "--seconds"}, tools::exit_usage},
+      {{"render", "song.xm", "out.wav", "--seconds", "0"}, tools::exit_usage},
+      {{"render", "song.xm", "out.wav", "--seconds", "1s"}, tools::exit_usage},
+      {{"render", "song.xm", "out.wav", "--seconds", "0.1"}, tools::exit_ok},
+      {{"render", "junk.xm", "out.wav"}, tools::exit_failure},
+      {{"render", "song.xm", "no-such-folder/out.wav", "--seconds", "0.1"}, tools::exit_failure},
   };
   for (const Case& c : cases) {
     std::string line;

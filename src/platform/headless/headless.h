@@ -14,7 +14,8 @@ namespace platform::headless {
 // display, which ends the frame loop.
 using PresentHook = std::function<bool(const std::uint16_t* pixels, std::uint64_t frame_number)>;
 
-// Back to the start: clock at 0, no keys, no script, no hook, nothing presented or shown.
+// Back to the start: clock at 0, no keys, no script, no hook, nothing presented or shown; the wave device
+// available, its position left as it is (an open device keeps its count).
 void reset();
 
 void set_clock_ms(std::uint32_t now);
@@ -30,5 +31,11 @@ std::uint64_t presented_count();
 // "caption: text" of every message box shown so far.
 std::vector<std::string> shown_messages();
 bool window_open();
+
+// The wave device has no clock of its own: its position moves only when the caller plays bytes.
+void play_wave_bytes(std::uint64_t bytes);
+// Whether wave_open succeeds (true after reset): false stands for a machine without sound output.
+void set_wave_available(bool available);
+bool wave_is_open();
 
 }  // namespace platform::headless

@@ -1,5 +1,6 @@
 // The platform without a window or a device: a virtual clock, scripted input, frames kept in memory.
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -33,6 +34,15 @@ struct HeadlessState {
 };
 
 HeadlessState state;
+
+// Apart from the window state: the wave thread asks for the position every few milliseconds.
+struct HeadlessWave {
+  std::atomic<bool> available{true};
+  std::atomic<bool> open{false};
+  std::atomic<std::uint64_t> played{0};  // bytes
+};
+
+HeadlessWave wave;
 
 // Runs the scripted events that are due; called with the lock held.
 void run_due_events() {
@@ -114,6 +124,22 @@ void message_box(const char* text, const char* caption) {
   state.messages.push_back(std::string(caption) + ": " + text);
 }
 
+bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
+  if (!wave.available || rate <= 0 || !buffer || bytes == 0 || bytes % wave_bytes_per_frame != 0) return false;
+  wave.played = 0;
+  wave.open = true;
+  return true;
+}
+
+std::uint64_t wave_bytes_played() { return wave.open ? wave.played.load() : 0; }
+
+void wave_close() {
+  wave.open = false;
+  wave.played = 0;
+}
+
+void raise_thread_priority() {}  // tests and tools keep the priorities they were given
+
 namespace headless {
 
 void reset() {
@@ -128,6 +154,7 @@ void reset() {
   state.window_open = false;
   state.quit = false;
   state.loop_ended = false;
+  wave.available = true;
 }
 
 void set_clock_ms(std::uint32_t now) {
@@ -165,6 +192,14 @@ bool window_open() {
   std::lock_guard<std::mutex> hold(state.lock);
   return state.window_open;
 }
+
+void play_wave_bytes(std::uint64_t bytes) {
+  if (wave.open) wave.played += bytes;
+}
+
+void set_wave_available(bool available) { wave.available = available; }
+
+bool wave_is_open() { return wave.open; }
 
 }  // namespace headless
 }  // namespace platform

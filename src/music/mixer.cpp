@@ -1,0 +1,224 @@
+// Segment mixing: the frames to the next loop end are worked out once per segment, so the inner loops
+// neither test loop ends nor ramp ends.
+#include "music/mixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace music {
+namespace {
+
+// 32.32 fixed point of positions and steps. Signed and 64 bits wide: sample lengths stay far below 2^31
+// frames (the loader's file size limit), and a step backward past frame 0 must stay visible.
+using Fixed32 = std::int64_t;
+constexpr int fraction_bits = 32;
+constexpr Fixed32 smallest_step = 1;  // 2^-32 frames
+
+constexpr float level_scale = 1.0f / 255.0f;
+constexpr float half_fraction_scale = 1.0f / 2147483648.0f;  // 2^-31
+constexpr float max_level = 255.0f;
+
+Fixed32 whole(std::uint32_t frames) { return static_cast<Fixed32>(frames) << fraction_bits; }
+
+Fixed32 position_of(const Voice& voice) {
+  return whole(voice.position) | static_cast<Fixed32>(voice.position_fraction);
+}
+
+void store_position(Voice& voice, Fixed32 position) {
+  voice.position = static_cast<std::uint32_t>(position >> fraction_bits);
+  voice.position_fraction = static_cast<std::uint32_t>(position);
+}
+
+Fixed32 step_of(const Voice& voice) {
+  return whole(voice.step) | static_cast<Fixed32>(voice.step_fraction);
+}
+
+void end_sample(Voice& voice) {
+  voice.sample = nullptr;
+  voice.position = 0;
+  voice.position_fraction = 0;
+}
+
+// Frames until the voice reaches the loop end it moves towards (the sample's end without a loop), or -1
+// when it reaches none: a voice never given a frequency stands still. The division is exact, so after
+// that many frames the position is at or past the end, and every frame before it reads inside the loop
+// plus the guard word.
+std::int64_t frames_to_boundary(const Voice& voice, Fixed32 position, Fixed32 step) {
+  const Sample& sample = *voice.sample;
+  const Fixed32 distance = voice.direction == direction_backward
+                               ? position - whole(sample.loop_start)
+                               : whole(sample.loop_start + sample.loop_length) - position;
+  if (distance <= 0) return 0;
+  if (step == 0) return -1;
+  return (distance + step - 1) / step;
+}
+
+struct Gains {
+  float left;
+  float right;
+};
+
+// One frame: the sample interpolated between the word at the position and the next one.
+inline void mix_frame(const std::int16_t* data, float* out, Fixed32 position, Gains gains) {
+  const auto index = static_cast<std::uint32_t>(position >> fraction_bits);
+  const float fraction = static_cast<float>(static_cast<std::uint32_t>(position) >> 1) * half_fraction_scale;
+  const float d0 = data[index];
+  const float s = d0 + (static_cast<float>(data[index + 1]) - d0) * fraction;
+  out[0] += s * gains.left;
+  out[1] += s * gains.right;
+}
+
+// Fixed gains; two frames per pass, unrolled on purpose: this is the loop nearly every frame runs in.
+Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
+                   Gains gains) {
+  for (; frames >= 2; frames -= 2, out += 4) {
+    mix_frame(data, out, position, gains);
+    mix_frame(data, out + 2, position + step, gains);
+    position += 2 * step;
+  }
+  if (frames == 1) {
+    mix_frame(data, out, position, gains);
+    position += step;
+  }
+  return position;
+}
+
+// Gains that move by `delta` after every frame; returns the gains reached.
+Gains mix_ramped(const std::int16_t* data, float* out, std::int64_t frames, Fixed32& position, Fixed32 step,
+                 Gains gains, Gains delta) {
+  for (; frames > 0; --frames, out += 2) {
+    mix_frame(data, out, position, gains);
+    position += step;
+    gains.left += delta.left;
+    gains.right += delta.right;
+  }
+  return gains;
+}
+
+std::uint8_t level_of(float gain) {
+  return static_cast<std::uint8_t>(std::clamp(std::lround(gain * max_level), 0L, static_cast<long>(max_level)));
+}
+
+// A new ramp starts whenever the levels differ from those the running ramp leads to; it leads from the
+// levels reached so far to the new ones. Both sides share one count.
+void set_up_ramp(Voice& voice, const VolumeRamp& ramp) {
+  if (voice.ramp_frames_left != 0 && voice.left == voice.ramp_target_left && voice.right == voice.ramp_target_right) {
+    return;
+  }
+  voice.ramp_target_left = voice.left;
+  voice.ramp_target_right = voice.right;
+  voice.left_step = 0;
+  voice.right_step = 0;
+  voice.ramp_frames_left = 0;
+  voice.ramp_gain_left = voice.current_left * level_scale;
+  voice.ramp_gain_right = voice.current_right * level_scale;
+  if (voice.left != voice.current_left) {
+    voice.left_step = static_cast<float>(voice.left - voice.current_left) * level_scale * ramp.reciprocal;
+    voice.ramp_frames_left = ramp.frames;
+  }
+  if (voice.right != voice.current_right) {
+    voice.right_step = static_cast<float>(voice.right - voice.current_right) * level_scale * ramp.reciprocal;
+    voice.ramp_frames_left = ramp.frames;
+  }
+}
+
+// Mixes `frames` frames of the voice from `position` and returns where it ends.
+Fixed32 mix_segment(Voice& voice, float* out, std::int64_t frames, Fixed32 position, Fixed32 step) {
+  const std::int16_t* data = voice.sample->data.get();
+  if (voice.ramp_frames_left == 0) {
+    return mix_steady(data, out, frames, position, step,
+                      {voice.left * level_scale, voice.right * level_scale});
+  }
+  const Gains reached = mix_ramped(data, out, frames, position, step, {voice.ramp_gain_left, voice.ramp_gain_right},
+                                   {voice.left_step, voice.right_step});
+  voice.ramp_gain_left = reached.left;
+  voice.ramp_gain_right = reached.right;
+  voice.current_left = level_of(reached.left);
+  voice.current_right = level_of(reached.right);
+  voice.ramp_frames_left -= static_cast<std::int32_t>(frames);
+  return position;
+}
+
+// Reflects the position into the ping-pong loop [start, end): past the end it comes back one unit short
+// of the mirror image, so the end frame itself is never read twice; past the start it mirrors at the
+// start, so it never falls below it.
+Fixed32 reflect(Voice& voice, Fixed32 position, Fixed32 start, Fixed32 end) {
+  while (position < start || position >= end) {
+    if (position >= end) {
+      position = 2 * end - position - smallest_step;
+      voice.direction = direction_backward;
+    } else {
+      position = 2 * start - position;
+      voice.direction = direction_forward;
+    }
+  }
+  return position;
+}
+
+// At the loop end the voice moves into the loop, or falls silent without one. False when it has ended.
+bool pass_boundary(Voice& voice, Fixed32& position) {
+  const Sample& sample = *voice.sample;
+  const Fixed32 start = whole(sample.loop_start);
+  const Fixed32 length = whole(sample.loop_length);
+  if (length == 0 || !(sample.loop_type & (loop_forward | loop_ping_pong))) {
+    end_sample(voice);
+    return false;
+  }
+  if (sample.loop_type & loop_forward) {
+    do position -= length;
+    while (position >= start + length);
+  } else {
+    position = reflect(voice, position, start, start + length);
+  }
+  return true;
+}
+
+void mix_voice(Voice& voice, float* out, std::int32_t frames, const VolumeRamp& ramp) {
+  // A voice on empty_sample has nothing to read: it ends at once.
+  if (!voice.sample->data) {
+    end_sample(voice);
+    return;
+  }
+  Fixed32 position = position_of(voice);
+  const Fixed32 speed = step_of(voice);
+  std::int64_t left = frames;
+  while (left > 0) {
+    const Fixed32 step = voice.direction == direction_backward ? -speed : speed;
+    const std::int64_t to_boundary = frames_to_boundary(voice, position, speed);
+    std::int64_t n = (to_boundary >= 0 && to_boundary <= left) ? to_boundary : left;
+    set_up_ramp(voice, ramp);
+    if (voice.ramp_frames_left != 0) n = std::min<std::int64_t>(n, voice.ramp_frames_left);
+    position = mix_segment(voice, out, n, position, step);
+    out += 2 * n;
+    left -= n;
+    if (n == to_boundary && !pass_boundary(voice, position)) return;
+  }
+  store_position(voice, position);
+}
+
+}  // namespace
+
+VolumeRamp volume_ramp_for(std::int32_t rate) {
+  const std::int32_t frames = std::max<std::int32_t>(1, static_cast<std::int32_t>(
+                                                            std::int64_t{rate} * ramp_frames_at_44100 / 44100));
+  return {frames, 1.0f / static_cast<float>(frames)};
+}
+
+void mix_voices(float* out, VoicePool& pool, std::int32_t frames, const VolumeRamp& ramp) {
+  if (frames <= 0) return;
+  for (Voice& voice : pool.voices) {
+    if (voice.sample) mix_voice(voice, out, frames, ramp);
+  }
+}
+
+void convert_block(std::int16_t* dst, const float* src, std::int32_t frames) {
+  if (frames <= 0 || !dst || !src) return;
+  constexpr float lowest = -32768.0f;
+  constexpr float highest = 32767.0f;
+  for (std::int32_t i = 0; i < 2 * frames; ++i) {
+    // nearbyint rounds halves to even in the default rounding mode.
+    dst[i] = static_cast<std::int16_t>(std::clamp(std::nearbyint(src[i]), lowest, highest));
+  }
+}
+
+}  // namespace music

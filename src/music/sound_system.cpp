@@ -1,0 +1,150 @@
+// Opening and closing the sound output, starting and stopping modules, and the start-up of the music.
+#include "music/sound_system.h"
+
+#include <cstdio>
+#include <new>
+
+#include "music/file_callbacks.h"
+#include "music/memory_file.h"
+#include "music/mixer_busy.h"
+#include "music/replay.h"
+#include "music/voices.h"
+#include "music/wave_thread.h"
+#include "music/xm_loader.h"
+#include "platform/platform.h"
+#include "shell/frame_state.h"
+
+namespace music {
+namespace {
+
+constexpr std::int32_t start_up_mix_rate = 44100;
+constexpr std::int32_t ms_per_second = 1000;
+// Blocks are rounded up by 3 frames and down to a multiple of 4: 884 frames at 44100 Hz.
+constexpr std::int32_t block_round_up = 3;
+constexpr std::int32_t block_frame_multiple = 4;
+
+// An unlinked element points at itself, as the empty head does.
+void unlink(Module& module) {
+  if (module.next && module.prev) {
+    module.prev->next = module.next;
+    module.next->prev = module.prev;
+  }
+  module.next = &module;
+  module.prev = &module;
+}
+
+// Inserts just before the head: at the end of the list.
+void append(Module& head, Module& module) {
+  module.prev = head.prev;
+  module.next = &head;
+  head.prev->next = &module;
+  head.prev = &module;
+}
+
+void set_geometry(SoundSystem& sound, std::int32_t rate) {
+  sound.mix_rate = rate;
+  const std::int32_t block = (rate * block_length_ms / ms_per_second + block_round_up);
+  sound.block_frames = block - block % block_frame_multiple;
+  sound.total_frames = sound.buffer_length_ms / block_length_ms * sound.block_frames * 2;
+  sound.block_count = sound.total_frames / sound.block_frames;
+  sound.ramp = volume_ramp_for(rate);
+}
+
+bool allocate_buffers(SoundSystem& sound) {
+  const auto samples = static_cast<std::size_t>(sound.total_frames) * platform::wave_channels;
+  sound.wave_buffer.reset(new (std::nothrow) std::int16_t[samples]());
+  sound.mix_buffer.reset(new (std::nothrow) float[samples]());
+  return sound.wave_buffer && sound.mix_buffer;
+}
+
+// Stops a module already held in the playing list; the caller holds the idle mixer.
+void stop_held(Module& module) {
+  unlink(module);
+  module.playing = 0;
+  stop_replay(module);
+}
+
+}  // namespace
+
+SoundSystem::SoundSystem() { unlink(playing); }
+
+SoundSystem::~SoundSystem() {
+  if (this == &sound_system) close_sound();
+}
+
+SoundSystem sound_system;
+
+void set_buffer_length(std::int32_t ms) {
+  sound_system.buffer_length_ms = std::max(ms, block_length_ms) / block_length_ms * block_length_ms;
+}
+
+bool open_sound(std::int32_t rate) {
+  SoundSystem& sound = sound_system;
+  if (!file_callbacks.complete() || rate <= 0) return false;
+  close_sound();
+  set_geometry(sound, rate);
+  if (sound.block_frames <= 0 || !allocate_buffers(sound)) return false;
+  if (!open_voice_pool(rate)) return false;
+  if (!platform::wave_open(rate, reinterpret_cast<const std::uint8_t*>(sound.wave_buffer.get()),
+                           static_cast<std::uint32_t>(sound.total_frames) * platform::wave_bytes_per_frame)) {
+    sound.wave_buffer.reset();
+    sound.mix_buffer.reset();
+    return false;
+  }
+  sound.open = true;
+  sound.next_block = 0;
+  sound.blocks_filled = 0;
+  // Modules that play on follow the new rate.
+  for (Module* module = sound.playing.next; module != &sound.playing; module = module->next) {
+    set_bpm(*module, module->bpm);
+  }
+  sound.stop_request = false;
+  // Cleared before the thread exists, so that a close straight after the open waits for it.
+  sound.thread_done = false;
+  sound.thread = std::thread(run_wave_thread, std::ref(sound));
+  return true;
+}
+
+void close_sound() {
+  SoundSystem& sound = sound_system;
+  sound.stop_request = true;
+  if (sound.thread.joinable()) sound.thread.join();
+  if (!sound.open) return;
+  platform::wave_close();
+  sound.open = false;
+  sound.wave_buffer.reset();
+  sound.mix_buffer.reset();
+}
+
+bool start_module(Module* module) {
+  if (!module) return false;
+  std::unique_lock<std::mutex> hold = hold_idle_mixer();
+  stop_held(*module);
+  if (!start_replay(*module)) return false;
+  append(sound_system.playing, *module);
+  module->playing = 1;
+  return true;
+}
+
+bool stop_module(Module* module) {
+  if (!module) return false;
+  std::unique_lock<std::mutex> hold = hold_idle_mixer();
+  stop_held(*module);
+  return true;
+}
+
+bool sound_start(const char* file_name) {
+  install_memory_file();
+  set_buffer_length(default_buffer_length_ms);
+  if (!open_sound(start_up_mix_rate)) {
+    platform::message_box("Can't initialize SoundSystem", "]-ZARN-[");
+    shell::running = 0;
+    return false;
+  }
+  ModuleLoad load = load_module(file_name);
+  if (!load.module) std::fprintf(stderr, "zarn: no music: %s: %s\n", file_name, load.reason);
+  sound_system.music_module = std::move(load.module);
+  return true;
+}
+
+}  // namespace music

@@ -1,0 +1,77 @@
+// The sound system: the wave device, the looping wave buffer and its float twin, the wave thread that
+// refills each block after the device has played it, and the list of playing modules.
+//
+// The frame thread (or a test, or a tool) opens, starts, stops and closes; the wave thread runs the
+// ticks and mixes. The two meet only under the block lock (mixer_busy.h).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#include "music/mixer.h"
+#include "music/module.h"
+
+namespace music {
+
+inline constexpr std::int32_t default_buffer_length_ms = 200;
+// The buffer is cut into blocks of this many milliseconds.
+inline constexpr std::int32_t block_length_ms = 20;
+// How often the wave thread looks at the play position.
+inline constexpr int wave_poll_ms = 2;
+
+struct SoundSystem {
+  SoundSystem();
+  ~SoundSystem();  // closes what is still open, so no wave thread outlives the record
+  SoundSystem(const SoundSystem&) = delete;
+  SoundSystem& operator=(const SoundSystem&) = delete;
+
+  std::int32_t buffer_length_ms = default_buffer_length_ms;  // a multiple of 20, at least 20
+  std::int32_t mix_rate = 0;                                 // output frames per second
+  bool open = false;
+  // Geometry, set by open_sound: 884, 17680, 20 and 128 frames at 44100 Hz and 200 ms.
+  std::int32_t block_frames = 0;  // (rate x 20 / 1000 + 3) rounded down to a multiple of 4
+  std::int32_t total_frames = 0;  // buffer length / 20 x block_frames x 2
+  std::int32_t block_count = 0;
+  VolumeRamp ramp;
+  std::unique_ptr<std::int16_t[]> wave_buffer;  // total_frames stereo frames, what the device plays
+  std::unique_ptr<float[]> mix_buffer;          // total_frames stereo float frames; block k at k x block_frames
+  std::int32_t next_block = 0;                  // the block the wave thread fills next; its own
+  Module playing;                               // head of the circular list of playing modules
+  std::atomic<bool> stop_request{false};
+  std::atomic<bool> thread_done{true};
+  std::atomic<std::uint64_t> blocks_filled{0};  // since the open; the wave thread counts after every block
+  std::thread thread;
+  OwnedModule music_module;  // what sound_start loaded; none when music.xm is missing or refused
+};
+
+// The program's one sound system.
+extern SoundSystem sound_system;
+
+// Start-up: installs the in-memory file operations, opens the sound output at 44100 Hz with a 200 ms
+// buffer and loads the module file as the music module. False, after the message "Can't initialize
+// SoundSystem" and with `running` cleared, only when the output cannot be opened; a module that does not
+// load leaves the program without music (one line on stderr).
+bool sound_start(const char* file_name);
+
+// Stores max(ms, 20) rounded down to a multiple of 20; open_sound uses it.
+void set_buffer_length(std::int32_t ms);
+
+// Closes what is open, opens the wave device at `rate` with the buffer geometry, opens the voice pool and
+// starts the wave thread. False (nothing open) without the loader's file operations, without a device,
+// or without memory for the buffers.
+bool open_sound(std::int32_t rate);
+
+// Stops and joins the wave thread, closes the device and frees the buffers; the modules stay in the
+// playing list. Safe when nothing is open.
+void close_sound();
+
+// Plays the module from the start of its song (restarting it when it plays already). False for none, or
+// when its channels cannot be created.
+bool start_module(Module* module);
+
+// Takes the module out of the playing list and silences and releases its channels. False for none.
+bool stop_module(Module* module);
+
+}  // namespace music

@@ -1,0 +1,71 @@
+// Block scheduling, the tick loop and the block fill of the wave thread.
+#include "music/wave_thread.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "music/mixer_busy.h"
+#include "platform/platform.h"
+
+namespace music {
+namespace {
+
+// Runs the module's ticks and mixes the voices between them over `frames` frames at `out`. The count
+// of frames left in the tick carries over from block to block, so ticks fall exactly every
+// samples_per_tick frames of output whatever the block borders.
+void run_ticks(Module& module, float* out, std::int32_t frames, const SoundSystem& sound) {
+  std::int32_t left = module.samples_left_in_tick;
+  for (std::int32_t done = 0; done < frames;) {
+    if (left <= 0) {
+      module.tick_callback(module);
+      // Read after the tick, which may change the tempo; a tick is never shorter than one frame, so a
+      // broken tempo cannot hold the thread in this loop.
+      left = std::max<std::int32_t>(module.samples_per_tick, 1);
+    }
+    const std::int32_t n = std::min(left, frames - done);
+    mix_voices(out + 2 * done, voice_pool, n, sound.ramp);
+    done += n;
+    left -= n;
+  }
+  module.samples_left_in_tick = left;
+}
+
+}  // namespace
+
+bool block_is_due(std::int32_t next, std::int32_t current, std::int32_t count) {
+  const std::int32_t previous = current == 0 ? count - 1 : current - 1;
+  return next != current && (next <= previous || (previous == 0 && next != 1));
+}
+
+void fill_block(SoundSystem& sound, std::int32_t block) {
+  const std::int32_t floats = 2 * sound.block_frames;
+  float* out = sound.mix_buffer.get() + static_cast<std::ptrdiff_t>(block) * floats;
+  std::fill(out, out + floats, 0.0f);
+  for (Module* module = sound.playing.next; module != &sound.playing; module = module->next) {
+    if (module->playing && module->tick_callback) run_ticks(*module, out, sound.block_frames, sound);
+  }
+  convert_block(sound.wave_buffer.get() + static_cast<std::ptrdiff_t>(block) * floats, out, sound.block_frames);
+}
+
+void run_wave_thread(SoundSystem& sound) {
+  platform::raise_thread_priority();
+  const std::uint64_t total_frames = static_cast<std::uint64_t>(sound.total_frames);
+  while (!sound.stop_request.load()) {
+    const std::uint64_t played_frames = platform::wave_bytes_played() / platform::wave_bytes_per_frame;
+    const auto current = static_cast<std::int32_t>((played_frames % total_frames) / sound.block_frames);
+    if (block_is_due(sound.next_block, current, sound.block_count)) {
+      {
+        std::lock_guard<std::mutex> hold(mixer_block_lock);
+        mixer_busy = 1;
+        fill_block(sound, sound.next_block);
+        mixer_busy = 0;
+      }
+      sound.next_block = (sound.next_block + 1) % sound.block_count;
+      sound.blocks_filled.fetch_add(1);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(wave_poll_ms));
+  }
+  sound.thread_done = true;
+}
+
+}  // namespace music

@@ -1,0 +1,22 @@
+// The wave thread of the sound system: which block to refill when, and how a block is filled.
+#pragma once
+
+#include <cstdint>
+
+#include "music/sound_system.h"
+
+namespace music {
+
+// The body of the wave thread: until the stop request, refills the block after the one the device has
+// just left, polling the play position every 2 ms. Sets thread_done when it leaves.
+void run_wave_thread(SoundSystem& sound);
+
+// Whether block `next` is to be filled now, with the device playing block `current` of `count`.
+bool block_is_due(std::int32_t next, std::int32_t current, std::int32_t count);
+
+// Fills block `block` of the wave buffer: every playing module ticks exactly every samples_per_tick
+// frames and all voices are mixed between its ticks, then the floats become 16-bit samples. The caller
+// holds the block lock.
+void fill_block(SoundSystem& sound, std::int32_t block);
+
+}  // namespace music

@@ -1,0 +1,220 @@
+// The float mixer on samples made in the test: interpolation, volume ramps, loop ends and the 16-bit
+// conversion, each checked frame by frame against values worked out by hand.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "music/mixer.h"
+
+namespace {
+
+constexpr std::int16_t sentinel = 30000;  // stands outside every loop: a read of it shows in the output
+const music::VolumeRamp ramp_of_128 = music::volume_ramp_for(44100);
+
+// A sample with `frames` and the loop the loader would give it, guard word included; the spare words
+// after the data hold the sentinel.
+music::Sample make_sample(const std::vector<std::int16_t>& frames, std::uint8_t loop_type, std::uint32_t loop_start,
+                          std::uint32_t loop_length) {
+  music::Sample s;
+  s.length = static_cast<std::uint32_t>(frames.size());
+  s.data = std::make_unique<std::int16_t[]>(frames.size() + music::sample_spare_words);
+  std::fill(s.data.get(), s.data.get() + frames.size() + music::sample_spare_words, sentinel);
+  std::copy(frames.begin(), frames.end(), s.data.get());
+  s.loop_type = loop_type;
+  s.loop_start = loop_start;
+  s.loop_length = loop_length;
+  const std::uint32_t end = loop_start + loop_length;
+  s.data[end] = loop_type == music::loop_ping_pong ? s.data[end - 1]
+                : loop_type == music::loop_forward   ? s.data[loop_start]
+                                                     : std::int16_t{0};
+  return s;
+}
+
+// A voice on the sample at `position`, `step` frames per output frame, full level on the left only, with
+// no ramp pending.
+music::Voice& playing_voice(music::VoicePool& pool, const music::Sample& sample, double step,
+                            std::uint32_t position = 0) {
+  music::Voice& v = pool.voices[0];
+  v.sample = &sample;
+  v.position = position;
+  v.step = static_cast<std::uint32_t>(step);
+  v.step_fraction = static_cast<std::uint32_t>((step - std::floor(step)) * 4294967296.0);
+  v.direction = music::direction_forward;
+  v.left = v.current_left = v.ramp_target_left = 255;
+  return v;
+}
+
+// The left channel of `frames` mixed frames, mixed in calls of the given lengths.
+std::vector<float> mix_left(music::VoicePool& pool, int frames, const std::vector<int>& calls = {}) {
+  std::vector<float> out(2 * static_cast<std::size_t>(frames), 0.0f);
+  int done = 0;
+  for (int n : calls) {
+    music::mix_voices(out.data() + 2 * done, pool, n, ramp_of_128);
+    done += n;
+  }
+  music::mix_voices(out.data() + 2 * done, pool, frames - done, ramp_of_128);
+  std::vector<float> left;
+  for (int i = 0; i < frames; ++i) left.push_back(out[2 * static_cast<std::size_t>(i)]);
+  return left;
+}
+
+TEST(Mixer, InterpolatesLinearlyBetweenNeighbours) {
+  const music::Sample sample = make_sample({0, 1000, -1000, 400, 400, 400, 400, 400}, music::loop_forward, 0, 8);
+  struct Case {
+    double step;
+    std::vector<float> expected;
+  };
+  const Case cases[] = {
+      {1.0, {0, 1000, -1000, 400}},
+      {0.5, {0, 500, 1000, 0, -1000, -300}},
+      {0.25, {0, 250, 500, 750, 1000, 500}},
+      {1.5, {0, 0, 400, 400}},
+  };
+  for (const Case& c : cases) {
+    music::VoicePool pool;
+    playing_voice(pool, sample, c.step);
+    const std::vector<float> left = mix_left(pool, static_cast<int>(c.expected.size()));
+    for (std::size_t i = 0; i < c.expected.size(); ++i) {
+      EXPECT_NEAR(left[i], c.expected[i], 0.01) << "step " << c.step << " frame " << i;
+    }
+  }
+}
+
+TEST(Mixer, TheLastFrameOfASampleWithoutLoopFadesToSilence) {
+  const music::Sample sample = make_sample({0, 1000}, music::loop_none, 0, 2);
+  music::VoicePool pool;
+  music::Voice& voice = playing_voice(pool, sample, 0.5);
+  const std::vector<float> left = mix_left(pool, 6);
+  EXPECT_EQ(left, (std::vector<float>{0, 500, 1000, 500, 0, 0}));
+  EXPECT_EQ(voice.sample, nullptr);
+}
+
+TEST(Mixer, LevelChangesRampLinearlyOver128FramesHoweverTheFramesAreSplit) {
+  // A constant sample with a short forward loop: loop ends split the ramp too.
+  const music::Sample sample = make_sample(std::vector<std::int16_t>(10, 1000), music::loop_forward, 0, 10);
+  const std::vector<std::vector<int>> splits = {{}, {50}, {1, 127}, {64, 30, 3}, {127}, {128}, {1, 1, 1, 1, 1, 1}};
+  const float final_gain = 127.0f / 255.0f;
+  for (const std::vector<int>& split : splits) {
+    music::VoicePool pool;
+    music::Voice& voice = playing_voice(pool, sample, 1.0);
+    voice.left = 127;
+    voice.current_left = voice.ramp_target_left = 0;
+    const std::vector<float> left = mix_left(pool, 200, split);
+    SCOPED_TRACE(::testing::PrintToString(split));
+    for (int i = 0; i < 128; ++i) {
+      // The ramp goes on from the gain it reached, not from the level rounded where a segment ended.
+      EXPECT_NEAR(left[i], 1000.0f * final_gain * static_cast<float>(i) / 128.0f, 0.05f)
+          << "frame " << i;
+    }
+    for (int i = 128; i < 200; ++i) EXPECT_NEAR(left[i], 1000.0f * final_gain, 0.01f) << "frame " << i;
+    EXPECT_EQ(voice.current_left, 127);
+    EXPECT_EQ(voice.ramp_frames_left, 0);
+  }
+}
+
+TEST(Mixer, ForwardLoopsWrapWithoutGapAndOneShotsEndExactly) {
+  const std::vector<std::int16_t> frames = {100, 200, 300, 400, 500};
+  struct Case {
+    const char* what;
+    std::uint8_t loop_type;
+    std::uint32_t loop_start, loop_length;
+    std::vector<float> expected;
+    bool still_playing;
+  };
+  const Case cases[] = {
+      {"forward loop over 1..4", music::loop_forward, 1, 3, {100, 200, 300, 400, 200, 300, 400, 200, 300}, true},
+      {"forward loop over everything", music::loop_forward, 0, 5, {100, 200, 300, 400, 500, 100, 200, 300, 400}, true},
+      {"no loop", music::loop_none, 0, 5, {100, 200, 300, 400, 500, 0, 0, 0, 0}, false},
+  };
+  for (const Case& c : cases) {
+    const music::Sample sample = make_sample(frames, c.loop_type, c.loop_start, c.loop_length);
+    music::VoicePool pool;
+    music::Voice& voice = playing_voice(pool, sample, 1.0);
+    // In two calls, so that the loop end falls inside one of them.
+    const std::vector<float> left = mix_left(pool, static_cast<int>(c.expected.size()), {3});
+    for (std::size_t i = 0; i < c.expected.size(); ++i) EXPECT_EQ(left[i], c.expected[i]) << c.what << " frame " << i;
+    EXPECT_EQ(voice.sample != nullptr, c.still_playing) << c.what;
+    if (!c.still_playing) {
+      EXPECT_EQ(voice.position, 0u) << c.what;
+    }
+  }
+}
+
+TEST(Mixer, PingPongLoopsTurnAtBothEndsAndReadNothingOutsideTheLoop) {
+  // Frames outside the loop 2..5 hold the sentinel; inside, values rise so the direction shows.
+  const std::vector<std::int16_t> frames = {sentinel, sentinel, 100, 200, 300, 400, sentinel, sentinel};
+  const double steps[] = {1.0, 0.7, 0.25, 2.5, 3.3, 7.9};
+  for (double step : steps) {
+    const music::Sample sample = make_sample(frames, music::loop_ping_pong, 2, 4);
+    music::VoicePool pool;
+    music::Voice& voice = playing_voice(pool, sample, step, 2);
+    const std::vector<float> left = mix_left(pool, 400, {1, 7, 100});
+    int rises = 0, falls = 0;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+      ASSERT_TRUE(left[i] >= 100.0f && left[i] <= 400.0f) << "step " << step << " frame " << i << ": " << left[i];
+      if (i > 0 && left[i] > left[i - 1]) ++rises;
+      if (i > 0 && left[i] < left[i - 1]) ++falls;
+    }
+    EXPECT_GT(rises, 0) << "step " << step;
+    EXPECT_GT(falls, 0) << "step " << step;
+    EXPECT_TRUE(voice.position >= 2 && voice.position < 6) << "step " << step;
+  }
+}
+
+TEST(Mixer, VoicesWithoutDataOrFrequencyStayInsideTheirSample) {
+  const music::Sample sample = make_sample({700, 800, 900}, music::loop_none, 0, 3);
+  struct Case {
+    const char* what;
+    const music::Sample* sample;
+    double step;
+    float expected;  // every frame
+    bool still_playing;
+  };
+  const Case cases[] = {
+      {"empty sample, with a frequency", &music::empty_sample, 1.0, 0, false},
+      {"empty sample, never given a frequency", &music::empty_sample, 0.0, 0, false},
+      {"a sample, never given a frequency", &sample, 0.0, 700, true},
+  };
+  for (const Case& c : cases) {
+    music::VoicePool pool;
+    music::Voice& voice = playing_voice(pool, *c.sample, c.step);
+    for (float v : mix_left(pool, 64)) EXPECT_EQ(v, c.expected) << c.what;
+    EXPECT_EQ(voice.sample != nullptr, c.still_playing) << c.what;
+  }
+}
+
+TEST(ConvertBlock, RoundsHalvesToEvenAndClips) {
+  const std::vector<float> in = {0.5f,     1.5f,     2.5f,      -0.5f,     -1.5f,    100.49f, 32767.4f,
+                                 32767.5f, 40000.0f, -32768.4f, -32768.6f, -1.0e9f,  0.0f,    -2.5f};
+  const std::vector<std::int16_t> expected = {0,     2,     2,      0,      -2,     100, 32767,
+                                              32767, 32767, -32768, -32768, -32768, 0,   -2};
+  std::vector<std::int16_t> out(in.size(), 1);
+  music::convert_block(out.data(), in.data(), static_cast<std::int32_t>(in.size() / 2));
+  EXPECT_EQ(out, expected);
+}
+
+TEST(ConvertBlock, NothingForNoFramesOrNoBuffer) {
+  const float in[2] = {5, 5};
+  std::int16_t out[2] = {1, 1};
+  music::convert_block(out, in, 0);
+  music::convert_block(out, in, -3);
+  music::convert_block(nullptr, in, 1);
+  music::convert_block(out, nullptr, 1);
+  EXPECT_EQ(out[0], 1);
+  EXPECT_EQ(out[1], 1);
+}
+
+TEST(VolumeRamp, LastsAsLongInTimeAtEveryRate) {
+  const struct {
+    std::int32_t rate, frames;
+  } cases[] = {{44100, 128}, {22050, 64}, {48000, 139}, {100, 1}};
+  for (const auto& c : cases) {
+    const music::VolumeRamp ramp = music::volume_ramp_for(c.rate);
+    EXPECT_EQ(ramp.frames, c.frames) << c.rate;
+    EXPECT_FLOAT_EQ(ramp.reciprocal, 1.0f / static_cast<float>(c.frames)) << c.rate;
+  }
+}
+
+}  // namespace

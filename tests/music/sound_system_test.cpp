@@ -1,0 +1,236 @@
+// The sound system on the headless wave device: buffer geometry, opening and its failures, tick timing
+// across block borders, identical renders, and starting and stopping while the wave thread runs.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "music/channel.h"
+#include "music/memory_file.h"
+#include "music/mixer_busy.h"
+#include "music/sound_system.h"
+#include "music/wave_thread.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "shell/frame_state.h"
+#include "support/xm_fixture.h"
+#include "tools/wave_render.h"
+
+namespace {
+
+class SoundSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::headless::reset();
+    music::install_memory_file();
+    music::set_buffer_length(music::default_buffer_length_ms);
+  }
+  void TearDown() override {
+    music::close_sound();
+    platform::headless::reset();
+  }
+};
+
+TEST_F(SoundSystemTest, GeometryFollowsRateAndBufferLength) {
+  const struct {
+    std::int32_t buffer_ms, rate, stored_ms, block, total, blocks, ramp;
+  } cases[] = {
+      {200, 44100, 200, 884, 17680, 20, 128},
+      {5, 44100, 20, 884, 1768, 2, 128},
+      {219, 44100, 200, 884, 17680, 20, 128},
+      {40, 22050, 40, 444, 1776, 4, 64},
+      {200, 48000, 200, 960, 19200, 20, 139},
+  };
+  for (const auto& c : cases) {
+    music::set_buffer_length(c.buffer_ms);
+    ASSERT_TRUE(music::open_sound(c.rate)) << c.buffer_ms;
+    const music::SoundSystem& s = music::sound_system;
+    EXPECT_EQ(s.buffer_length_ms, c.stored_ms);
+    EXPECT_EQ(s.block_frames, c.block) << c.rate;
+    EXPECT_EQ(s.total_frames, c.total) << c.buffer_ms;
+    EXPECT_EQ(s.block_count, c.blocks) << c.buffer_ms;
+    EXPECT_EQ(s.ramp.frames, c.ramp) << c.rate;
+    EXPECT_TRUE(platform::headless::wave_is_open());
+    music::close_sound();
+    EXPECT_FALSE(platform::headless::wave_is_open());
+    EXPECT_TRUE(music::sound_system.thread_done);
+  }
+}
+
+TEST_F(SoundSystemTest, OpeningFailsWithoutFileOperationsOrDevice) {
+  music::set_file_callbacks(nullptr, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_FALSE(music::open_sound(44100));
+  music::install_memory_file();
+  platform::headless::set_wave_available(false);
+  EXPECT_FALSE(music::open_sound(44100));
+  EXPECT_FALSE(music::sound_system.open);
+  EXPECT_FALSE(music::sound_system.thread.joinable());
+}
+
+TEST_F(SoundSystemTest, StartUpWithoutSoundOutputSaysSoAndStopsTheProgram) {
+  platform::headless::set_wave_available(false);
+  shell::running = 1;
+  EXPECT_FALSE(music::sound_start("music.xm"));
+  EXPECT_EQ(platform::headless::shown_messages(), std::vector<std::string>{"]-ZARN-[: Can't initialize SoundSystem"});
+  EXPECT_EQ(shell::running, 0);
+}
+
+TEST_F(SoundSystemTest, StartUpWithoutTheModuleRunsWithoutMusic) {
+  EXPECT_TRUE(music::sound_start("no-such-file.xm"));
+  EXPECT_TRUE(music::sound_system.open);
+  EXPECT_EQ(music::sound_system.music_module, nullptr);
+  EXPECT_FALSE(music::start_module(nullptr));
+  EXPECT_FALSE(music::stop_module(nullptr));
+  EXPECT_TRUE(platform::headless::shown_messages().empty());
+}
+
+TEST(BlockSchedule, RefillsTheBlockTheDeviceHasJustLeft) {
+  const struct {
+    std::int32_t next, current;
+    bool due;
+  } cases[] = {{0, 0, false}, {0, 1, true}, {1, 1, false}, {5, 6, true}, {19, 0, true},
+               {0, 19, true}, {6, 5, false}, {2, 1, true}, {1, 2, true}};
+  for (const auto& c : cases) EXPECT_EQ(music::block_is_due(c.next, c.current, 20), c.due) << c.next << " " << c.current;
+}
+
+// A module of one channel whose every tick switches voice 0 between a constant sample and silence: the
+// output is a square wave whose edges fall exactly on the ticks.
+struct SquareTicks {
+  static inline std::int32_t frames_per_tick = 0;
+  static inline music::Sample level;
+
+  static void tick(music::Module& module) {
+    music::Voice& voice = *module.channels[0].voice;
+    voice.sample = voice.sample ? nullptr : &level;
+    voice.position = 0;
+    module.samples_per_tick = frames_per_tick;
+  }
+};
+
+constexpr std::int16_t square_level = 1000;
+
+music::Sample constant_sample(std::int16_t value, std::uint32_t frames) {
+  music::Sample s;
+  s.length = frames;
+  s.data = std::make_unique<std::int16_t[]>(frames + music::sample_spare_words);
+  std::fill(s.data.get(), s.data.get() + frames + music::sample_spare_words, value);
+  s.loop_type = music::loop_forward;
+  s.loop_length = frames;
+  return s;
+}
+
+TEST_F(SoundSystemTest, TicksFallExactlyEveryFramesPerTickAcrossBlocks) {
+  SquareTicks::level = constant_sample(square_level, 16);
+  for (std::int32_t frames_per_tick : {300, 884, 883, 885, 1000, 2000, 7}) {
+    ASSERT_TRUE(music::open_sound(44100));
+    music::Module module;
+    module.channel_count = 1;
+    module.default_speed = 6;
+    module.default_bpm = 125;
+    module.tick_callback = SquareTicks::tick;
+    SquareTicks::frames_per_tick = frames_per_tick;
+    music::Voice& voice = music::voice_pool.voices[0];
+    ASSERT_TRUE(music::start_module(&module));
+    {
+      std::unique_lock<std::mutex> hold = music::hold_idle_mixer();
+      voice.step = 1;
+      voice.left = voice.current_left = voice.ramp_target_left = 255;
+    }
+    std::vector<std::int16_t> out;
+    ASSERT_TRUE(tools::render_blocks(25, out));  // more than the 20 blocks of the buffer
+    music::stop_module(&module);
+    music::close_sound();
+    for (std::size_t f = 0; f < out.size() / 2; ++f) {
+      // The first tick runs before any frame is mixed and switches the sample on.
+      const std::int16_t expected = (f / frames_per_tick) % 2 == 0 ? square_level : 0;
+      ASSERT_EQ(out[2 * f], expected) << frames_per_tick << " frames per tick, frame " << f;
+      ASSERT_EQ(out[2 * f + 1], 0) << frames_per_tick << " frames per tick, frame " << f;
+    }
+  }
+}
+
+std::vector<std::int16_t> render_small_song(std::int64_t blocks) {
+  music::ModuleLoad load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+  EXPECT_TRUE(load.module);
+  music::install_memory_file();
+  EXPECT_TRUE(music::open_sound(44100));
+  std::vector<std::int16_t> out;
+  EXPECT_TRUE(music::start_module(load.module.get()));
+  EXPECT_TRUE(tools::render_blocks(blocks, out));
+  music::close_sound();
+  return out;
+}
+
+TEST_F(SoundSystemTest, SameModuleRendersToTheSameBytes) {
+  const std::vector<std::int16_t> first = render_small_song(60);
+  const std::vector<std::int16_t> second = render_small_song(60);
+  ASSERT_EQ(first.size(), 60u * 884 * 2);
+  EXPECT_EQ(first, second);
+  EXPECT_NE(std::count(first.begin(), first.end(), 0), static_cast<std::ptrdiff_t>(first.size()));
+}
+
+TEST_F(SoundSystemTest, NoPlayingModuleFillsSilence) {
+  ASSERT_TRUE(music::open_sound(44100));
+  std::vector<std::int16_t> out;
+  ASSERT_TRUE(tools::render_blocks(30, out));
+  EXPECT_EQ(std::count(out.begin(), out.end(), 0), static_cast<std::ptrdiff_t>(out.size()));
+}
+
+// The device plays on by itself, as a sound card would, while the test starts, stops and releases.
+class SoundThreadTest : public SoundSystemTest {
+ protected:
+  void SetUp() override {
+    SoundSystemTest::SetUp();
+    device = std::thread([this] {
+      while (!device_stop) {
+        platform::headless::play_wave_bytes(884 * 4);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+  }
+  void TearDown() override {
+    device_stop = true;
+    device.join();
+    SoundSystemTest::TearDown();
+  }
+  std::atomic<bool> device_stop{false};
+  std::thread device;
+};
+
+TEST_F(SoundThreadTest, StartStopAndReleaseWhileTheThreadMixes) {
+  ASSERT_TRUE(music::open_sound(44100));
+  for (int round = 0; round < 20; ++round) {
+    music::ModuleLoad load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+    music::install_memory_file();
+    music::Module* module = load.module.get();
+    ASSERT_TRUE(music::start_module(module));
+    ASSERT_TRUE(music::start_module(module));  // a restart while playing
+    const std::uint64_t filled = music::sound_system.blocks_filled;
+    while (music::sound_system.blocks_filled < filled + 2) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (round % 2 == 0) {
+      ASSERT_TRUE(music::stop_module(module));
+    }
+    load.module.reset();  // released while playing in every other round: it must leave the list first
+    EXPECT_EQ(music::sound_system.playing.next, &music::sound_system.playing);
+  }
+  music::close_sound();
+  EXPECT_TRUE(music::sound_system.thread_done);
+}
+
+TEST_F(SoundThreadTest, ClosingWhileAModulePlaysAndOpeningAgain) {
+  music::ModuleLoad load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+  music::install_memory_file();
+  for (int round = 0; round < 10; ++round) {
+    ASSERT_TRUE(music::open_sound(44100));
+    ASSERT_TRUE(music::start_module(load.module.get()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    music::close_sound();  // straight after the open too: the thread is always joined
+    ASSERT_TRUE(music::open_sound(44100));
+    music::close_sound();
+  }
+  EXPECT_TRUE(music::stop_module(load.module.get()));
+}
+
+}  // namespace
