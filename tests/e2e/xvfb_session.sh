@@ -35,10 +35,11 @@ e2e_start() {
   E2E_PID=$!
 }
 
-# Waits until the program's window "[-ZARN-]" exists and gives it the keyboard.
+# Waits until the program's window "[-ZARN-]" exists and gives it the keyboard. Start-up computes its
+# tables first, which takes a while on a busy machine: up to 30 seconds.
 e2e_wait_window() {
   local window=""
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     window=$(xdotool search --name '^\[-ZARN-\]$' 2>/dev/null | head -n 1)
     [ -n "$window" ] && break
     sleep 0.1
