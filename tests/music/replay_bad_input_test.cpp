@@ -206,12 +206,7 @@ TEST(ReplayBadInput, AutoVibratoTypesBeyondTheFourPlayTheSine) {
     song.instruments[0].vibrato_rate = 20;
     PlayingModule playing(song);
     ASSERT_TRUE(playing.loaded());
-    std::vector<int> seen;
-    for (int t = 0; t < 20; ++t) {
-      playing.play();
-      seen.push_back(playing.channel(0).period_offset);
-    }
-    offsets.push_back(seen);
+    offsets.push_back(playing.play_reading(20, [](PlayingModule& p) { return int{p.channel(0).period_offset}; }));
   }
   EXPECT_NE(offsets[0], std::vector<int>(20, 0));
   for (std::size_t i = 1; i < offsets.size(); ++i) EXPECT_EQ(offsets[i], offsets[0]) << "type " << i;
@@ -269,11 +264,7 @@ TEST(ReplayBadInput, TremorCountLeftFromALongerCycleStartsOver) {
   ASSERT_TRUE(playing.loaded());
   playing.play(12);
   ASSERT_EQ(playing.channel(0).tremor_count, 12);  // five on, eight off: still off
-  std::vector<int> volumes;
-  for (int t = 0; t < 6; ++t) {
-    playing.play();
-    volumes.push_back(playing.voice(0).volume);
-  }
+  const auto volumes = playing.play_reading(6, [](PlayingModule& p) { return int{p.voice(0).volume}; });
   EXPECT_EQ(volumes, (std::vector<int>{0, 127, 127, 0, 127, 127}));
 }
 

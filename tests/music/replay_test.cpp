@@ -16,6 +16,10 @@ using test_support::c4;
 using test_support::PlayingModule;
 using test_support::song_with;
 
+std::pair<int, int> order_and_row(PlayingModule& playing) {
+  return {playing.module().order_position, playing.module().row};
+}
+
 constexpr std::uint8_t key_off = music::xm_note_key_off;
 
 music::XmEnvelope envelope(std::vector<music::EnvelopePoint> points, std::uint8_t type, std::uint8_t sustain = 0,
@@ -47,11 +51,7 @@ TEST(ReplayTiming, SpeedSixAt125BpmPlaysEachRowFor6x882Frames) {
   PlayingModule playing(song_with(1, 4, {}));
   ASSERT_TRUE(playing.loaded());
   EXPECT_EQ(playing.module().samples_per_tick, 882);
-  std::vector<int> rows;
-  for (int i = 0; i < 13; ++i) {
-    playing.play();
-    rows.push_back(playing.module().row);
-  }
+  const auto rows = playing.play_reading(13, [](PlayingModule& p) { return int{p.module().row}; });
   EXPECT_EQ(rows, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 2}));
 }
 
@@ -63,11 +63,7 @@ TEST(ReplayTiming, AfterTheLastOrderTheSongGoesOnAtTheRestartPosition) {
   song.default_speed = 1;
   PlayingModule playing(song);
   ASSERT_TRUE(playing.loaded());
-  std::vector<std::pair<int, int>> positions;
-  for (int i = 0; i < 9; ++i) {
-    playing.play();
-    positions.emplace_back(playing.module().order_position, playing.module().row);
-  }
+  const auto positions = playing.play_reading(9, order_and_row);
   EXPECT_EQ(positions, (std::vector<std::pair<int, int>>{
                            {0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 0}, {2, 1}, {1, 0}, {1, 1}, {2, 0}}));
 }
@@ -81,11 +77,7 @@ TEST(ReplayTiming, WithoutChannelsRowsAndOrdersStillAdvance) {
   music::stop_replay(playing.module());
   playing.module().channel_count = 0;
   ASSERT_TRUE(music::start_replay(playing.module()));
-  std::vector<std::pair<int, int>> positions;
-  for (int i = 0; i < 5; ++i) {
-    playing.play();
-    positions.emplace_back(playing.module().order_position, playing.module().row);
-  }
+  const auto positions = playing.play_reading(5, order_and_row);
   EXPECT_EQ(positions, (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {1, 0}, {1, 1}, {0, 0}}));
   EXPECT_EQ(playing.voice(0).sample, nullptr);  // the note on channel 0 was never read
 }
@@ -297,11 +289,7 @@ TEST(ReplayEnvelopes, PanningEnvelopeSwingsTheVoice) {
   song.instruments[0].panning_envelope = envelope({{0, 32}, {2, 64}, {4, 0}}, music::envelope_on);
   PlayingModule playing(song);
   ASSERT_TRUE(playing.loaded());
-  std::vector<int> panning;
-  for (int i = 0; i < 6; ++i) {
-    playing.play();
-    panning.push_back(playing.voice(0).panning);
-  }
+  const auto panning = playing.play_reading(6, [](PlayingModule& p) { return int{p.voice(0).panning}; });
   EXPECT_EQ(panning, (std::vector<int>{128, 192, 256, 128, 0, 0}));
 }
 
@@ -348,11 +336,7 @@ TEST(ReplayInstruments, TonePortamentoNoteOnlySetsTheTarget) {
     ASSERT_TRUE(playing.loaded());
     playing.play(12);
     playing.voice(0).position = 77;  // where the mixer got to
-    std::vector<int> periods;
-    for (int i = 0; i < 6; ++i) {
-      playing.play();
-      periods.push_back(playing.channel(0).period);
-    }
+    const auto periods = playing.play_reading(6, [](PlayingModule& p) { return int{p.channel(0).period}; });
     EXPECT_EQ(playing.channel(0).note, c.note) << c.what;
     EXPECT_EQ(periods, c.periods) << c.what;
     EXPECT_EQ(playing.channel(0).note_period, 4480) << c.what;

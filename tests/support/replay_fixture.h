@@ -71,6 +71,17 @@ class PlayingModule {
     for (int i = 0; i < ticks; ++i) module_->tick_callback(*module_);
   }
 
+  // Plays `ticks` ticks and returns what `read` (given this module) sees after each.
+  template <typename Read>
+  auto play_reading(int ticks, Read read) {
+    std::vector<decltype(read(*this))> seen;
+    for (int i = 0; i < ticks; ++i) {
+      play();
+      seen.push_back(read(*this));
+    }
+    return seen;
+  }
+
  private:
   music::OwnedModule module_;
 };
