@@ -119,9 +119,10 @@ int render_main(int argc, char** argv) {
     std::fprintf(stderr, "zarn-tool obj render: no memory for the depth buffer\n");
     return exit_failure;
   }
-  engine3d::place_intro_camera(engine3d::the_camera);
+  engine3d::Camera camera;
+  engine3d::place_intro_camera(camera);
   std::vector<std::uint16_t> frame(base::frame_pixel_count, 0);
-  engine3d::draw_intro_objects(*objects, frame.data(), options.time_ms);
+  engine3d::draw_intro_objects(*objects, frame.data(), options.time_ms, camera);
   if (!write_png_rgb565(options.out, frame.data(), base::frame_width, base::frame_height)) {
     std::fprintf(stderr, "zarn-tool obj render: cannot write %s\n", options.out);
     return exit_failure;

@@ -19,9 +19,8 @@ constexpr float initial_focal_length = 256;
 
 }  // namespace
 
+// Constant-initialised, so a camera built by static initialisation in any file may already set it.
 Frustum frustum;
-// Defined after `frustum` in this file, so the frustum exists when the camera's construction sets it.
-Camera the_camera;
 
 void set_frustum(float f, float width, float height, Frustum& target) {
   target.focal_length = f;

@@ -1,4 +1,4 @@
-// The one camera the 3D engine looks through, and the view frustum that every face is clipped to.
+// The camera the 3D engine looks through, and the view frustum that every face is clipped to.
 #pragma once
 
 #include <cstdint>
@@ -58,8 +58,5 @@ class Camera {
   Matrix4 view_;
   std::int32_t dirty_ = 1;  // 1 when position, target or roll changed since the view was built
 };
-
-// The program's only camera; start-up places it, every draw looks through it.
-extern Camera the_camera;
 
 }  // namespace engine3d

@@ -30,7 +30,6 @@ void pose_intro_objects(IntroObjects& objects, std::uint32_t elapsed_ms);
 
 // The intro frame's 3D step: pose, clear the depth buffer, draw the first object and then the second
 // through `camera` into the 640x480 frame.
-void draw_intro_objects(IntroObjects& objects, std::uint16_t* frame, std::uint32_t elapsed_ms,
-                        Camera& camera = the_camera);
+void draw_intro_objects(IntroObjects& objects, std::uint16_t* frame, std::uint32_t elapsed_ms, Camera& camera);
 
 }  // namespace engine3d

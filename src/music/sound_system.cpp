@@ -138,7 +138,7 @@ bool sound_start(const char* file_name) {
   set_buffer_length(default_buffer_length_ms);
   if (!open_sound(start_up_mix_rate)) {
     platform::message_box("Can't initialize SoundSystem", "]-ZARN-[");
-    shell::running = 0;
+    shell::frame_state.running = 0;
     return false;
   }
   ModuleLoad load = load_module(file_name);

@@ -10,20 +10,22 @@
 namespace shell {
 
 void frame_loop() {
-  const std::uint32_t loop_start = elapsed_ms();
+  FrameState& state = frame_state;
+  const std::uint32_t loop_start = elapsed_ms(state);
   scene::prepare_intro();
   bool first_intro_frame = true;
-  while (running) {
+  while (state.running) {
     // Both screens get the same clock, counted from the start of the loop; unsigned so it survives the
     // tick count's wrap.
-    const std::uint32_t ms = elapsed_ms() - loop_start;
+    const std::uint32_t ms = elapsed_ms(state) - loop_start;
     const float seconds = static_cast<float>(ms * 0.001);
-    switch (run_mode) {
+    take_key_presses(state);
+    switch (state.run_mode) {
       case run_mode_end:
-        free_frame_buffer();
+        free_frame_buffer(state);
         music::stop_module(music::sound_system.music_module.get());
         music::close_sound();
-        running = 0;
+        state.running = 0;
         break;
       case run_mode_nfo:
         nfo_screen(seconds);
@@ -43,9 +45,9 @@ void frame_loop() {
 }
 
 void frame_thread_main() {
-  start_tick = platform::tick_ms();
+  frame_state.start_tick = platform::tick_ms();
   frame_loop();
-  running = 0;
+  frame_state.running = 0;
   platform::request_quit();
 }
 

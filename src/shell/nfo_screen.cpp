@@ -24,7 +24,7 @@ const VerdictText verdict_texts[] = {
 };
 
 void draw_small_text(const char* text, int x, int y) {
-  scene::small_font.draw_text_to_edge(frame_buffer.get(), scene::small_font_colours, base::frame_width, text, x, y);
+  scene::small_font.draw_text_to_edge(frame_state.frame_buffer.get(), scene::small_font_colours, base::frame_width, text, x, y);
 }
 
 // Three pairs of blue lines around the text, each pair pulsing with its own phase.
@@ -32,8 +32,8 @@ void draw_pulsing_lines(float a) {
   for (int k = 0; k <= 4; k += 2) {
     const int v = static_cast<int>((std::sin(static_cast<double>(k + a)) + 1) * 127);
     const std::uint16_t colour = base::pack_rgb565(0, 0, v);
-    draw_line(frame_buffer.get(), 0, 170 + k, 639, 170 + k, colour);
-    draw_line(frame_buffer.get(), 0, 246 - k, 639, 246 - k, colour);
+    draw_line(frame_state.frame_buffer.get(), 0, 170 + k, 639, 170 + k, colour);
+    draw_line(frame_state.frame_buffer.get(), 0, 246 - k, 639, 246 - k, colour);
   }
 }
 
@@ -45,9 +45,9 @@ void tint_small_font(float a) {
 // Only the key the verdict names counts: space when the check passed, Escape otherwise.
 void follow_verdict_key(NfoVerdict verdict) {
   if (verdict == nfo_verdict_passed) {
-    if (key_down[key_space]) run_mode = run_mode_intro;
-  } else if (key_down[key_escape]) {
-    run_mode = run_mode_end;
+    if (key_seen(key_space)) frame_state.run_mode = run_mode_intro;
+  } else if (key_seen(key_escape)) {
+    frame_state.run_mode = run_mode_end;
   }
 }
 
@@ -58,7 +58,7 @@ NfoScreenState nfo_state;
 const VerdictText& verdict_text(NfoVerdict verdict) { return verdict_texts[std::clamp<int>(verdict, 0, 2)]; }
 
 void nfo_screen(float seconds) {
-  std::uint16_t* frame = frame_buffer.get();
+  std::uint16_t* frame = frame_state.frame_buffer.get();
   std::fill(frame, frame + base::frame_pixel_count, 0);
   draw_shaded_image(frame, 0, 0, scene::zarn_image);
   const float a = seconds * 4;

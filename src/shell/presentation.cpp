@@ -44,7 +44,7 @@ void present_blended(const std::uint16_t* frame) {
 }
 
 void present(const std::uint16_t* pixels) {
-  if (!platform::present(pixels)) running = 0;
+  if (!platform::present(pixels)) frame_state.running = 0;
 }
 
 }  // namespace shell

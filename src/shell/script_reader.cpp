@@ -19,7 +19,8 @@ struct FileCloser {
 };
 
 // Reads one piece of a line, line feed included, into `piece`; a carriage return right before the line
-// feed is dropped, so files with CR LF endings read as LF files do. False at the end of the file.
+// feed is dropped, so files with CR LF endings read as LF files do. The piece is C text: a NUL ends it,
+// and the bytes after the NUL up to the piece's end are dropped unseen. False at the end of the file.
 bool read_piece(std::FILE* file, std::string& piece) {
   piece.clear();
   int c = 0;
@@ -32,7 +33,9 @@ bool read_piece(std::FILE* file, std::string& piece) {
     piece.push_back(static_cast<char>(c));
     if (c == '\n') break;
   }
-  return !piece.empty();
+  const bool got_bytes = !piece.empty();
+  piece.resize(std::strlen(piece.c_str()));
+  return got_bytes;
 }
 
 void append_to_part(ScriptText& script, const std::string& line) {

@@ -8,13 +8,16 @@
 #include <thread>
 
 #include "base/rgb565.h"
+#include "engine3d/intro_objects.h"
+#include "engine3d/rasterizer.h"
 #include "music/sound_system.h"
+#include "platform/platform.h"
 #include "scene/bitmap_font.h"
 #include "scene/effect_tables.h"
+#include "scene/intro.h"
 #include "scene/particles.h"
 #include "scene/shaded_image.h"
 #include "shell/bmp_reader.h"
-#include "platform/platform.h"
 #include "shell/frame_loop.h"
 #include "shell/frame_state.h"
 #include "shell/presentation.h"
@@ -38,6 +41,16 @@ void stop_frame_thread(std::thread& thread, std::future<void>& finished) {
   std::_Exit(0);
 }
 
+// Both objects from "3d-obj.3d" with the texture of "credits.bmp"; a file that cannot be used is shown to
+// the user like the other start-up failures, with the reason on stderr.
+bool load_scene_objects(scene::IntroScene& scene) {
+  const engine3d::ObjectLoadResult result = engine3d::load_intro_objects(scene.objects);
+  if (result.loaded()) return true;
+  std::fprintf(stderr, "zarn: %s\n", result.reason.c_str());
+  platform::message_box(engine3d::object_failure_message(result), engine3d::object_message_caption);
+  return false;
+}
+
 }  // namespace
 
 const int display_mode = ZARN_DISPLAY_MODE;
@@ -57,6 +70,9 @@ int load_assets() {
   set_up_blended_presentation();
   scene::reset_particles();
   scene::fill_saturating_double_table();
+  if (!engine3d::allocate_depth_buffer()) return 0;
+  if (!load_scene_objects(scene::intro_scene)) return 0;
+  engine3d::place_intro_camera(scene::intro_scene.the_camera);
   scene::fill_logo_shades();
   scene::fill_light_map();
   return scene::fill_bump_map() ? 1 : 0;
@@ -67,13 +83,13 @@ int run_program() {
   if (!load_assets()) return 0;
   if (!platform::create_window("[-ZARN-]", display_mode, set_key_state)) return 0;
 
-  running = 1;
+  frame_state.running = 1;
   std::packaged_task<void()> body(frame_thread_main);
   std::future<void> finished = body.get_future();
   std::thread frame_thread(std::move(body));
 
   platform::run_message_loop();
-  running = 0;
+  frame_state.running = 0;
   stop_frame_thread(frame_thread, finished);
   platform::destroy_window();
   return 0;

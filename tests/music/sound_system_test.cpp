@@ -71,10 +71,10 @@ TEST_F(SoundSystemTest, OpeningFailsWithoutFileOperationsOrDevice) {
 
 TEST_F(SoundSystemTest, StartUpWithoutSoundOutputSaysSoAndStopsTheProgram) {
   platform::headless::set_wave_available(false);
-  shell::running = 1;
+  shell::frame_state.running = 1;
   EXPECT_FALSE(music::sound_start("music.xm"));
   EXPECT_EQ(platform::headless::shown_messages(), std::vector<std::string>{"]-ZARN-[: Can't initialize SoundSystem"});
-  EXPECT_EQ(shell::running, 0);
+  EXPECT_EQ(shell::frame_state.running, 0);
 }
 
 TEST_F(SoundSystemTest, StartUpWithoutTheModuleRunsWithoutMusic) {

@@ -10,6 +10,7 @@
 #include "shell/nfo_screen.h"
 #include "shell/startup.h"
 #include "support/temp_dir.h"
+#include "support/torus_mesh.h"
 #include "support/xm_fixture.h"
 
 namespace {
@@ -23,12 +24,13 @@ class LifeCycleTest : public ::testing::Test {
     folder.write("zarn.dat", "ZARNSTART\ntop line\nENDPART\nbottom line\nZARNEND\n");
     const std::string nfo = "release information\r\n";
     folder.write("ZARN.NFO", shell::sign_nfo({nfo.begin(), nfo.end()}));
+    folder.write("3d-obj.3d", test_support::torus_object_text(40, 15, 8, 6));
   }
   // Runs the program, noting the mode each presented frame was drawn in.
   int run(std::uint32_t frame_step_ms = 10) {
     platform::headless::set_frame_step_ms(frame_step_ms);
     platform::headless::set_present_hook([this](const std::uint16_t*, std::uint64_t number) {
-      modes.push_back(shell::run_mode);
+      modes.push_back(shell::frame_state.run_mode);
       return number < 100000;  // a runaway loop ends the test instead of hanging it
     });
     return shell::run_program();
@@ -37,6 +39,7 @@ class LifeCycleTest : public ::testing::Test {
   std::vector<std::int32_t> modes;
 };
 
+// The folder holds no bitmap at all: every screen draws what it can without its pictures.
 TEST_F(LifeCycleTest, SpaceGoesOnToTheIntroAndEscapeEndsTheProgram) {
   platform::headless::script_key(3500, 0x20, true);
   platform::headless::script_key(3600, 0x20, false);
@@ -47,8 +50,8 @@ TEST_F(LifeCycleTest, SpaceGoesOnToTheIntroAndEscapeEndsTheProgram) {
   EXPECT_EQ(modes.front(), shell::run_mode_nfo);
   EXPECT_NE(std::find(modes.begin(), modes.end(), shell::run_mode_intro), modes.end());
   EXPECT_EQ(modes.back(), shell::run_mode_end);  // the frame that saw Escape is still presented
-  EXPECT_EQ(shell::frame_buffer, nullptr);        // the normal end frees the frame buffer
-  EXPECT_EQ(shell::running, 0);
+  EXPECT_EQ(shell::frame_state.frame_buffer, nullptr);        // the normal end frees the frame buffer
+  EXPECT_EQ(shell::frame_state.running, 0);
   EXPECT_FALSE(platform::headless::window_open());
 }
 
@@ -56,8 +59,8 @@ TEST_F(LifeCycleTest, ClosingTheWindowEndsWithoutTheNormalCleanUp) {
   platform::headless::script_close(500);
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(modes.size(), 50u);  // frames at 0, 10, ... 490 ms; the close comes with the 50th
-  EXPECT_NE(shell::frame_buffer, nullptr);
-  EXPECT_EQ(shell::running, 0);
+  EXPECT_NE(shell::frame_state.frame_buffer, nullptr);
+  EXPECT_EQ(shell::frame_state.running, 0);
   EXPECT_FALSE(platform::headless::window_open());
 }
 
@@ -66,7 +69,7 @@ TEST_F(LifeCycleTest, LostDisplayEndsTheLoop) {
   platform::headless::set_present_hook([](const std::uint16_t*, std::uint64_t number) { return number < 5; });
   EXPECT_EQ(shell::run_program(), 0);
   EXPECT_EQ(platform::headless::presented_count(), 6u);
-  EXPECT_EQ(shell::running, 0);
+  EXPECT_EQ(shell::frame_state.running, 0);
 }
 
 TEST_F(LifeCycleTest, MissingScriptEndsStartUpBeforeTheWindow) {
@@ -96,7 +99,7 @@ TEST_F(LifeCycleTest, MusicStartsWithTheIntroAndTheNormalEndClosesTheSound) {
   platform::headless::set_frame_step_ms(10);
   platform::headless::set_present_hook([&](const std::uint16_t*, std::uint64_t) {
     const music::Module* module = music::sound_system.music_module.get();
-    music_by_mode.emplace_back(shell::run_mode, module && module->playing);
+    music_by_mode.emplace_back(shell::frame_state.run_mode, module && module->playing);
     return true;
   });
   EXPECT_EQ(shell::run_program(), 0);
@@ -111,6 +114,39 @@ TEST_F(LifeCycleTest, MusicStartsWithTheIntroAndTheNormalEndClosesTheSound) {
   EXPECT_EQ(music_by_mode.back().first, shell::run_mode_end);
   EXPECT_FALSE(music::sound_system.open);
   EXPECT_FALSE(platform::headless::wave_is_open());
+}
+
+TEST_F(LifeCycleTest, QuickTapsOfSpaceAndEscapeReachTheScreens) {
+  // Each key goes down and up within one frame's present: no frame ever sees it held.
+  for (const std::uint8_t key : {shell::key_space, shell::key_escape}) {
+    platform::headless::script_key(key == shell::key_space ? 3505 : 4005, key, true);
+    platform::headless::script_key(key == shell::key_space ? 3505 : 4005, key, false);
+  }
+  EXPECT_EQ(run(), 0);
+  EXPECT_NE(std::find(modes.begin(), modes.end(), shell::run_mode_intro), modes.end());
+  EXPECT_EQ(modes.back(), shell::run_mode_end);
+  EXPECT_EQ(shell::frame_state.frame_buffer, nullptr);  // the normal end, not a closed window
+}
+
+TEST_F(LifeCycleTest, ObjectFileThatCannotBeUsedEndsStartUpWithItsMessage) {
+  struct Case {
+    const char* what;
+    const char* object_text;  // nullptr: no file
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing", nullptr, "ZARN: Can't find data file 3d-obj.3d"},
+      {"malformed", "3 1\n0 0 0\n", "ZARN: Bad data file 3d-obj.3d"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    std::filesystem::remove("3d-obj.3d");
+    if (c.object_text) folder.write("3d-obj.3d", c.object_text);
+    EXPECT_EQ(run(), 0) << c.what;
+    EXPECT_EQ(platform::headless::shown_messages(), std::vector<std::string>{c.message}) << c.what;
+    EXPECT_EQ(platform::headless::presented_count(), 0u) << c.what;
+    EXPECT_FALSE(platform::headless::window_open()) << c.what;
+  }
 }
 
 TEST_F(LifeCycleTest, ElapsedTimeRunsOnThroughTheTickCountWrap) {
@@ -128,7 +164,7 @@ TEST_F(LifeCycleTest, ElapsedTimeRunsOnThroughTheTickCountWrap) {
 
 TEST(ElapsedMs, IsUnsignedDifferenceOfTicks) {
   platform::headless::reset();
-  shell::start_tick = 0xFFFFFFF0u;
+  shell::frame_state.start_tick = 0xFFFFFFF0u;
   platform::headless::set_clock_ms(0x10);
   EXPECT_EQ(shell::elapsed_ms(), 0x20u);
 }

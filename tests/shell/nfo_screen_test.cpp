@@ -9,6 +9,7 @@
 #include "shell/nfo_screen.h"
 #include "shell/startup.h"
 #include "support/temp_dir.h"
+#include "support/torus_mesh.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ class NfoScreenTest : public ::testing::Test {
     shell::reset_frame_state();
     shell::nfo_state = shell::NfoScreenState{};
     folder.write("zarn.dat", "ZARNSTART\na\nENDPART\nb\nZARNEND\n");
+    folder.write("3d-obj.3d", test_support::torus_object_text(40, 15, 8, 6));
   }
   void write_nfo(bool passing) {
     const std::string text = "ZARN release info\r\n";
@@ -33,7 +35,7 @@ class NfoScreenTest : public ::testing::Test {
     std::vector<std::int32_t> modes;
     platform::headless::set_frame_step_ms(frame_step_ms);
     platform::headless::set_present_hook([&](const std::uint16_t*, std::uint64_t number) {
-      modes.push_back(shell::run_mode);
+      modes.push_back(shell::frame_state.run_mode);
       return number + 1 < 60;
     });
     shell::run_program();
@@ -72,6 +74,27 @@ TEST_F(NfoScreenTest, KeysCountOnlyAfterThreeSecondsAndOnlyTheVerdictsKey) {
     const auto modes = run_frames();
     EXPECT_EQ(first_frame_in(modes, c.mode_after), c.first_frame) << c.what;
     EXPECT_EQ(shell::nfo_state.verdict, c.nfo) << c.what;
+  }
+}
+
+// A tap is a key that goes down and up between two frames: the window saw it, no frame saw it held.
+TEST_F(NfoScreenTest, TapBetweenFramesCountsOnceInTheNextFrame) {
+  struct Case {
+    const char* what;
+    std::uint32_t tap_ms;
+    int first_intro_frame;  // -1: the intro never starts
+  };
+  // Frame k is drawn at k * 100 ms; its present moves the clock on and delivers the keys due by then.
+  const Case cases[] = {
+      {"a tap under the verdict goes on", 3550, 36},
+      {"a tap before the verdict is seen by one frame and forgotten", 1050, -1},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    write_nfo(true);
+    platform::headless::script_key(c.tap_ms, 0x20, true);
+    platform::headless::script_key(c.tap_ms, 0x20, false);
+    EXPECT_EQ(first_frame_in(run_frames(), shell::run_mode_intro), c.first_intro_frame) << c.what;
   }
 }
 

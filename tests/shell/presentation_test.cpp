@@ -86,15 +86,15 @@ TEST(Present, ShowsTheAfterglowAndALostDisplayStopsTheLoop) {
     return !display_lost;
   });
   const std::vector<std::uint16_t> frame(base::frame_pixel_count, 0xFFFF);
-  shell::running = 1;
+  shell::frame_state.running = 1;
   shell::present_blended(frame.data());
   EXPECT_EQ(shown[0], rgb(15, 31, 15));
-  EXPECT_EQ(shell::running, 1);
+  EXPECT_EQ(shell::frame_state.running, 1);
 
   display_lost = true;
   shell::present_blended(frame.data());
   EXPECT_EQ(shown[0], rgb(22, 46, 22));
-  EXPECT_EQ(shell::running, 0);
+  EXPECT_EQ(shell::frame_state.running, 0);
 }
 
 }  // namespace

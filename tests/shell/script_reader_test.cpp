@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 std::string repeat(const std::string& text, int times) {
   std::string out;
   for (int i = 0; i < times; ++i) out += text;
@@ -45,6 +47,12 @@ TEST_F(ScriptReaderTest, MarkersSplitTheParts) {
       {"end of file ends a script without end marker", "ZARNSTART\na\nENDPART\nb", "a\n", "b", ""},
       {"CR LF reads like LF", "ZARNSTART\r\nhello\r\nENDPART\r\nworld\r\nZARNEND\r\n", "hello\n", "world\n", ""},
       {"a lone CR is text", "ZARNSTART\na\rb\nZARNEND\n", "a\rb\n", "", ""},
+      // A line is C text: a NUL ends it, and what follows up to the line's end is neither stored nor searched.
+      {"a NUL cuts the line, line feed included", "ZARNSTART\nab\0cd\nENDPART\ne\n"s, "ab", "e\n", ""},
+      {"a marker after a NUL is not seen", "ZARNSTART\na\0ENDPART\nb\nZARNEND\n"s, "ab\n", "", ""},
+      {"an end marker after a NUL is not seen", "ZARNSTART\na\0ZARNEND\nb\n"s, "ab\n", "", ""},
+      {"a start marker after a NUL is not seen", "x\0ZARNSTART\na\nZARNEND\n"s, "", "", ""},
+      {"a line that starts with NUL adds nothing", "ZARNSTART\n\0ENDPART\nb\nZARNEND\n"s, "b\n", "", ""},
   };
   for (const Case& c : cases) {
     const shell::ScriptText script = read(c.file);
