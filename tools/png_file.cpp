@@ -70,12 +70,10 @@ std::vector<std::uint8_t> encode_png_rgb(const std::uint8_t* rgb, int width, int
 bool write_png_rgb565(const std::string& path, const std::uint16_t* pixels, int width, int height) {
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
   for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
-    const std::uint16_t p = pixels[i];
-    // Widen each channel by repeating its top bits, so full intensity stays 255.
-    const int r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-    rgb[i * 3] = static_cast<std::uint8_t>((r << 3) | (r >> 2));
-    rgb[i * 3 + 1] = static_cast<std::uint8_t>((g << 2) | (g >> 4));
-    rgb[i * 3 + 2] = static_cast<std::uint8_t>((b << 3) | (b >> 2));
+    const Rgb888 c = rgb888_of(pixels[i]);
+    rgb[i * 3] = c.r;
+    rgb[i * 3 + 1] = c.g;
+    rgb[i * 3 + 2] = c.b;
   }
   const std::vector<std::uint8_t> png = encode_png_rgb(rgb.data(), width, height);
   std::ofstream file(path, std::ios::binary);

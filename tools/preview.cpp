@@ -1,18 +1,30 @@
-// Headless preview: the same program as the live one, on a virtual clock with scripted keys.
+// Headless preview: the same program as the live one, on a virtual clock with scripted keys. Frames go to
+// PNG files and a contact sheet, and the music the sound system plays over the same span to a WAV file.
 #include "tools/preview.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "base/frame_geometry.h"
+#include "music/sound_system.h"
 #include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "shell/frame_state.h"
 #include "shell/startup.h"
 #include "tools/png_file.h"
+#include "tools/preview_sheet.h"
 #include "tools/tool_command.h"
+#include "tools/wav_file.h"
+#include "tools/wave_render.h"
 
 namespace tools {
 namespace {
@@ -23,6 +35,9 @@ namespace fs = std::filesystem;
 constexpr std::uint32_t frame_step_ms = 20;
 // How long a scripted key stays down.
 constexpr std::uint32_t key_hold_ms = 100;
+// By default space goes on from the NFO screen once its verdict is up, so the intro is seen too.
+constexpr std::uint32_t default_space_ms = 3500;
+constexpr double max_seconds = 3600;
 
 struct KeyPress {
   std::uint32_t at_ms;
@@ -33,57 +48,75 @@ struct PreviewOptions {
   std::string assets = ".";
   std::string out = "out/preview";
   double seconds = 8.0;
-  int every = 25;
+  long every = 25;
   std::vector<KeyPress> presses;
 };
 
-bool parse_key_press(const char* text, KeyPress& press) {
+// A whole decimal number in [low, high] and nothing else; false for junk, overflow or a value outside.
+bool parse_whole(const char* text, long low, long high, long& value) {
   char* end = nullptr;
-  const unsigned long at = std::strtoul(text, &end, 10);
-  if (end == text || *end != ':') return false;
-  const std::string key = end + 1;
+  errno = 0;
+  const long n = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE || n < low || n > high) return false;
+  value = n;
+  return true;
+}
+
+// A finite decimal number in (0, high] and nothing else.
+bool parse_seconds(const char* text, double high, double& value) {
+  char* end = nullptr;
+  const double s = std::strtod(text, &end);
+  if (end == text || *end != '\0' || !std::isfinite(s) || !(s > 0) || s > high) return false;
+  value = s;
+  return true;
+}
+
+bool parse_key_press(const char* text, KeyPress& press) {
+  const std::string arg = text;
+  const std::size_t colon = arg.find(':');
+  long at = 0;
+  if (colon == std::string::npos || !parse_whole(arg.substr(0, colon).c_str(), 0, 0x7FFFFFFF, at)) return false;
+  const std::string key = arg.substr(colon + 1);
   press.at_ms = static_cast<std::uint32_t>(at);
-  if (key == "space") press.virtual_key = 0x20;
-  else if (key == "escape") press.virtual_key = 0x1B;
+  if (key == "space") press.virtual_key = shell::key_space;
+  else if (key == "escape") press.virtual_key = shell::key_escape;
   else return false;
   return true;
+}
+
+bool option_error(const char* format, const std::string& what) {
+  std::fprintf(stderr, "zarn-tool preview: ");
+  std::fprintf(stderr, format, what.c_str());
+  std::fprintf(stderr, "\n");
+  return false;
 }
 
 // Fills `options`; false (after saying why) when the command line is wrong.
 bool parse_options(int argc, char** argv, PreviewOptions& options) {
   bool presses_given = false;
-  for (int i = 0; i < argc; ++i) {
+  for (int i = 0; i < argc; i += 2) {
     const std::string arg = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (arg != "--assets" && arg != "--out" && arg != "--seconds" && arg != "--every" && arg != "--press") {
-      std::fprintf(stderr, "zarn-tool preview: unknown option '%s'\n", arg.c_str());
-      return false;
+      return option_error("unknown option '%s'", arg);
     }
-    if (!value) {
-      std::fprintf(stderr, "zarn-tool preview: %s needs a value\n", arg.c_str());
-      return false;
-    }
-    ++i;
+    if (i + 1 >= argc) return option_error("%s needs a value", arg);
+    const char* value = argv[i + 1];
     if (arg == "--assets") options.assets = value;
     if (arg == "--out") options.out = value;
-    if (arg == "--seconds") options.seconds = std::atof(value);
-    if (arg == "--every") options.every = std::atoi(value);
+    if (arg == "--seconds" && !parse_seconds(value, max_seconds, options.seconds)) {
+      return option_error("--seconds takes a number of seconds above 0 up to 3600, not '%s'", value);
+    }
+    if (arg == "--every" && !parse_whole(value, 1, 1000000, options.every)) {
+      return option_error("--every takes a whole number from 1 to 1000000, not '%s'", value);
+    }
     if (arg == "--press") {
       KeyPress press{};
-      if (!parse_key_press(value, press)) {
-        std::fprintf(stderr, "zarn-tool preview: --press takes MS:space or MS:escape, not '%s'\n", value);
-        return false;
-      }
+      if (!parse_key_press(value, press)) return option_error("--press takes MS:space or MS:escape, not '%s'", value);
       options.presses.push_back(press);
       presses_given = true;
     }
   }
-  if (options.seconds <= 0 || options.seconds > 3600 || options.every < 1) {
-    std::fprintf(stderr, "zarn-tool preview: --seconds must be in (0, 3600] and --every at least 1\n");
-    return false;
-  }
-  // By default space goes on from the NFO screen once its verdict is up, so the intro is seen too.
-  if (!presses_given) options.presses.push_back({3500, 0x20});
+  if (!presses_given) options.presses.push_back({default_space_ms, shell::key_space});
   return true;
 }
 
@@ -93,6 +126,92 @@ void script_presses(const std::vector<KeyPress>& presses) {
     platform::headless::script_key(press.at_ms + key_hold_ms, press.virtual_key, false);
   }
 }
+
+bool write_bytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  if (!file) std::fprintf(stderr, "zarn-tool preview: cannot write %s\n", path.c_str());
+  return static_cast<bool>(file);
+}
+
+// What the present hook collects while the program runs on the frame thread.
+class PreviewRun {
+ public:
+  PreviewRun(const PreviewOptions& options, fs::path out)
+      : options_(options),
+        out_(std::move(out)),
+        frame_count_(static_cast<std::uint64_t>(std::ceil(options.seconds * 1000.0 / frame_step_ms))),
+        sheet_numbers_(sheet_frame_numbers(frame_count_, static_cast<std::uint64_t>(options.every))),
+        show_progress_(isatty(fileno(stderr)) != 0) {}
+
+  // Takes one presented frame; false ends the run (the last frame, or a failed write).
+  bool take_frame(const std::uint16_t* pixels, std::uint64_t number) {
+    const auto at_ms = static_cast<std::uint32_t>(number * frame_step_ms);
+    if (number % options_.every == 0 && !write_picture(pixels, number)) return false;
+    if (std::binary_search(sheet_numbers_.begin(), sheet_numbers_.end(), number)) {
+      sheet_.push_back(make_sheet_frame(pixels, at_ms));
+    }
+    render_music_until(at_ms + frame_step_ms);
+    if (show_progress_) {
+      std::fprintf(stderr, "\rpreview: %.2f of %.2f s, %d pictures", (at_ms + frame_step_ms) * 0.001, options_.seconds,
+                   pictures_);
+    }
+    return number + 1 < frame_count_;
+  }
+
+  // Writes the sheet and the music once the program has ended; false when a file could not be written.
+  bool finish() {
+    if (show_progress_) std::fprintf(stderr, "\n");
+    if (failed_) return false;
+    if (!write_bytes(out_ / "sheet.png", make_preview_sheet(sheet_))) return false;
+    if (!music_rendered_) return true;
+    music_.resize(std::min(music_.size(), frames_for_ms(frame_count_ * frame_step_ms) * platform::wave_channels));
+    return write_wav((out_ / "music.wav").string(), music_, platform::wave_channels, music::sound_system.mix_rate);
+  }
+
+  int pictures() const { return pictures_; }
+  bool music_rendered() const { return music_rendered_; }
+
+ private:
+  bool write_picture(const std::uint16_t* pixels, std::uint64_t number) {
+    char name[64];
+    std::snprintf(name, sizeof name, "frame-%05llu.png", static_cast<unsigned long long>(number));
+    if (!write_png_rgb565((out_ / name).string(), pixels, base::frame_width, base::frame_height)) {
+      std::fprintf(stderr, "zarn-tool preview: cannot write %s\n", (out_ / name).c_str());
+      failed_ = true;
+      return false;
+    }
+    ++pictures_;
+    return true;
+  }
+
+  static std::size_t frames_for_ms(std::uint64_t ms) {
+    return static_cast<std::size_t>(ms * static_cast<std::uint64_t>(music::sound_system.mix_rate) / 1000);
+  }
+
+  // Renders whole blocks of the sound system until the music has caught up with the virtual clock, so
+  // that second s of the WAV is what played while the frames of second s were shown.
+  void render_music_until(std::uint64_t ms) {
+    const music::SoundSystem& sound = music::sound_system;
+    if (!sound.open) return;
+    while (music_.size() < frames_for_ms(ms) * platform::wave_channels) {
+      if (!render_blocks(1, music_)) return;
+      music_rendered_ = true;
+    }
+  }
+
+  const PreviewOptions& options_;
+  fs::path out_;
+  std::uint64_t frame_count_;
+  std::vector<std::uint64_t> sheet_numbers_;
+  bool show_progress_;
+  std::vector<SheetFrame> sheet_;
+  std::vector<std::int16_t> music_;
+  bool music_rendered_ = false;
+  int pictures_ = 0;
+  bool failed_ = false;
+};
 
 }  // namespace
 
@@ -114,35 +233,23 @@ int preview_main(int argc, char** argv) {
     return exit_failure;
   }
 
-  const auto frame_count = static_cast<std::uint64_t>(options.seconds * 1000.0 / frame_step_ms);
-  int written = 0;
-  bool write_failed = false;
+  PreviewRun run(options, out);
   platform::headless::reset();
   platform::headless::set_frame_step_ms(frame_step_ms);
   script_presses(options.presses);
-  platform::headless::set_present_hook([&](const std::uint16_t* pixels, std::uint64_t number) {
-    if (number % options.every == 0) {
-      char name[64];
-      std::snprintf(name, sizeof name, "frame-%05llu.png", static_cast<unsigned long long>(number));
-      const fs::path path = out / name;
-      if (!write_png_rgb565(path.string(), pixels, base::frame_width, base::frame_height)) {
-        std::fprintf(stderr, "zarn-tool preview: cannot write %s\n", path.c_str());
-        write_failed = true;
-        return false;
-      }
-      std::printf("%6.2f s  %s\n", number * frame_step_ms * 0.001, path.c_str());
-      ++written;
-    }
-    return number + 1 < frame_count;
-  });
-
+  platform::headless::set_present_hook(
+      [&run](const std::uint16_t* pixels, std::uint64_t number) { return run.take_frame(pixels, number); });
   shell::run_program();
+  // The run ends like a closed window, so the sound system is still open: its thread ends here.
+  music::close_sound();
+
   if (platform::headless::presented_count() == 0) {
     std::fprintf(stderr, "zarn-tool preview: the intro did not start (see the message above)\n");
     return exit_failure;
   }
-  if (write_failed) return exit_failure;
-  std::printf("%d pictures in %s\n", written, out.c_str());
+  if (!run.finish()) return exit_failure;
+  std::printf("%d pictures, sheet.png%s in %s\n", run.pictures(), run.music_rendered() ? " and music.wav" : "",
+              out.c_str());
   return exit_ok;
 }
 

@@ -65,11 +65,8 @@ void paste_lit_logo(RgbCanvas& canvas, const IndexedImage& logo, int left, int t
   scene::draw_lit_logo(frame.data(), 7000, bitmap, *tables);
   for (int y = 0; y < base::frame_height; ++y) {
     for (int x = 0; x < base::frame_width; ++x) {
-      const std::uint16_t p = frame[y * base::frame_width + x];
-      const int r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-      canvas.put(left + x, top + y,
-                 {static_cast<std::uint8_t>((r << 3) | (r >> 2)), static_cast<std::uint8_t>((g << 2) | (g >> 4)),
-                  static_cast<std::uint8_t>((b << 3) | (b >> 2))});
+      const Rgb888 c = rgb888_of(frame[y * base::frame_width + x]);
+      canvas.put(left + x, top + y, {c.r, c.g, c.b});
     }
   }
 }

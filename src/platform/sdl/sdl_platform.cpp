@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "base/frame_geometry.h"
@@ -30,7 +31,10 @@ struct SdlDisplay {
   bool loop_ended = false;
 };
 
-SdlDisplay display;
+// Never destroyed: when the X connection breaks, Xlib ends the process with exit() from the main thread
+// while the frame thread may still wait in present(). A condition variable destroyed under a waiter
+// blocks exit() for good, so the hand-over lives until the process is gone.
+SdlDisplay& display = *new SdlDisplay;
 
 // Windows virtual-key code of an SDL key, or 0 for keys the program has no code for.
 std::uint8_t virtual_key_of(SDL_Keycode key) {
@@ -49,6 +53,12 @@ std::uint8_t virtual_key_of(SDL_Keycode key) {
     case SDLK_DOWN: return 0x28;
     default: return 0;
   }
+}
+
+// SDL falls back to drivers that draw into memory when no display can be reached ("offscreen", "dummy");
+// a program for people's screens would then run for ever with nothing to see.
+bool driver_shows_nothing(const char* driver) {
+  return !driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
 }
 
 Uint32 window_flags_of(int display_mode) {
@@ -138,6 +148,12 @@ std::uint32_t tick_ms() { return SDL_GetTicks(); }
 bool create_window(const char* title, int display_mode, KeyHandler on_key) {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
     std::fprintf(stderr, "zarn: no display: %s\n", SDL_GetError());
+    return false;
+  }
+  if (driver_shows_nothing(SDL_GetCurrentVideoDriver())) {
+    std::fprintf(stderr, "zarn: no display to show the intro on (DISPLAY is %s); start it on a desktop\n",
+                 SDL_getenv("DISPLAY") ? SDL_getenv("DISPLAY") : "not set");
+    SDL_Quit();
     return false;
   }
   display.on_key = on_key;
