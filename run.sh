@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and plays the intro from the bundled assets. Without a display it writes a short
-# headless preview to out/preview/ instead.
+# Builds everything and plays the intro from the bundled assets. Without a display it writes a
+# headless preview to out/preview/ instead: frames, a contact sheet and the music of the same span.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,8 +9,9 @@ scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release -- zarn zarn-tool
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found (DISPLAY is not set): writing a headless preview to out/preview/ instead."
-  build/release/zarn-tool preview --assets assets --out out/preview
-  echo "Open the PNG pictures in out/preview/ to see the intro."
+  build/release/zarn-tool preview --assets assets --out out/preview --seconds 12 --every 25
+  echo "See out/preview/sheet.png for the whole run at a glance, out/preview/frame-*.png for single"
+  echo "frames, and listen to out/preview/music.wav."
   exit 0
 fi
 cd assets
