@@ -9,6 +9,8 @@ packages=(
   libfreetype-dev fonts-dejavu-core   # the asset generator rasterises its lettering from DejaVu
   zlib1g-dev                          # PNG pictures of the tools
   xvfb xauth xdotool x11-apps x11-utils imagemagick  # end-to-end runs on a virtual display
+  g++-mingw-w64-x86-64 wine wine64    # the Windows program, cross-built and run under Wine
+  zip                                 # the release archives
 )
 
 missing=()
