@@ -2,7 +2,8 @@
 # zarn.exe under Wine on a virtual X screen of 640x480 at 16 bits per pixel, so that its full-screen
 # mode exists, with a silent ALSA output as sound card:
 #   1. with the default assets the NFO verdict shows, space starts the intro, Escape ends it with 0;
-#   2. without "zarn.dat" the message box says so, and OK ends the program with 0.
+#   2. without "zarn.dat" the message box says so, and OK ends the program with 0;
+#   3. closing the window (Alt+F4) while the frame thread presents ends the program with 0.
 # A screenshot of each screen is kept in SHOT_DIR. Wine's own output goes to SHOT_DIR/wine.log, shown
 # only when the test fails.
 # Usage: wine_smoke.sh ZARN_EXE ASSET_DIR SHOT_DIR
@@ -139,6 +140,15 @@ code=$(wait_exit 15)
 echo "without zarn.dat: exit code $code"
 [ "$code" = 0 ] || fail "after the missing zarn.dat message: expected exit code 0, got $code"
 grep -q "Can't find data file zarn.dat" "$log" || fail "the message does not name zarn.dat"
+
+# 3. The window closed from outside, in the middle of the frames.
+start_zarn "$assets"
+wait_window '\[-ZARN-\]' >/dev/null || fail "no window \"[-ZARN-]\" appeared the second time"
+sleep 1
+xdotool key alt+F4
+code=$(wait_exit 15)
+echo "closed with Alt+F4: exit code $code"
+[ "$code" = 0 ] || fail "after Alt+F4: expected exit code 0, got $code"
 
 echo "screenshots in $shots"
 echo "PASS"
