@@ -3,7 +3,8 @@
 # mode exists, with a silent ALSA output as sound card:
 #   1. with the default assets the NFO verdict shows, space starts the intro, Escape ends it with 0;
 #   2. without "zarn.dat" the message box says so, and OK ends the program with 0;
-#   3. closing the window (Alt+F4) while the frame thread presents ends the program with 0.
+#   3. closing the window (Alt+F4) while the frame thread presents ends the program with 0;
+#   4. without a sound card the sound system's message box shows, and OK ends the program with 0.
 # A screenshot of each screen is kept in SHOT_DIR. Wine's own output goes to SHOT_DIR/wine.log, shown
 # only when the test fails.
 # Usage: wine_smoke.sh ZARN_EXE ASSET_DIR SHOT_DIR
@@ -149,6 +150,18 @@ xdotool key alt+F4
 code=$(wait_exit 15)
 echo "closed with Alt+F4: exit code $code"
 [ "$code" = 0 ] || fail "after Alt+F4: expected exit code 0, got $code"
+
+# 4. A sound card that does not exist: wave-out cannot open.
+echo 'pcm.!default { type hw card 31 }' >"$HOME/.asoundrc"
+start_zarn "$assets"
+wait_window '\]-ZARN-\[' >/dev/null || fail "no message box \"]-ZARN-[\" appeared without a sound card"
+sleep 0.5
+screenshot missing_sound.png
+xdotool key Return
+code=$(wait_exit 15)
+echo "without a sound card: exit code $code"
+[ "$code" = 0 ] || fail "after the sound system's message: expected exit code 0, got $code"
+grep -q "Can't initialize SoundSystem" "$log" || fail "the message does not name the sound system"
 
 echo "screenshots in $shots"
 echo "PASS"
