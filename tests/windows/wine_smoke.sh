@@ -41,12 +41,13 @@ fail() {
   exit 1
 }
 
-# Xvfb on the first free display number from 160 on (the window-system tests start at 90).
+# Xvfb on the first free display number from 160 on (the window-system tests start at 90), its root
+# black so that no screenshot shows what an earlier run left behind.
 start_display() {
   local n
   for n in $(seq 160 220); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 640x480x16 -nolisten tcp >>"$log" 2>&1 &
+    Xvfb ":$n" -screen 0 640x480x16 -br -nolisten tcp >>"$log" 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
