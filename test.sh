@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test, then the tests of the threads (life cycle, NFO screen, sound)
-# under ThreadSanitizer, then the
+# Builds everything and runs every test, then the Windows program cross-built and run under Wine, then
+# the tests of the threads (life cycle, NFO screen, sound) under ThreadSanitizer, then the
 # unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -10,6 +10,9 @@ jobs=$(nproc)
 
 scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+scripts/build-win32.sh build/win32
+ctest --test-dir build/win32 --output-on-failure
 
 scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_SANITIZE=thread -DZARN_BUILD_BENCH=OFF -- shell_tests sound_tests
 TSAN_OPTIONS=halt_on_error=1 build/tsan/shell_tests --gtest_brief=1 --gtest_filter='LifeCycleTest.*:NfoScreenTest.*'

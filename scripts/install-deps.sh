@@ -10,6 +10,8 @@ packages=(
   zlib1g-dev                          # PNG pictures of the tools
   xvfb xauth xdotool x11-apps x11-utils imagemagick  # end-to-end runs on a virtual display
   xfonts-base                         # the X fonts message boxes are drawn with on a bare X server
+  g++-mingw-w64-x86-64 wine wine64    # the Windows program, cross-built and run under Wine
+  zip                                 # the release archives
 )
 
 missing=()

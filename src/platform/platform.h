@@ -1,4 +1,4 @@
-// What the portable program needs of a platform. Every backend (sdl/, headless/) implements all of it;
+// What the portable program needs of a platform. Every backend (sdl/, win32/, headless/) implements all of it;
 // an executable links exactly one backend.
 //
 // Threads: create_window, run_message_loop and destroy_window belong to the main thread; present belongs

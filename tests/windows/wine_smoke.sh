@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# zarn.exe under Wine on a virtual X screen of 640x480 at 16 bits per pixel, so that its full-screen
+# mode exists, with a silent ALSA output as sound card:
+#   1. with the default assets the NFO verdict shows, space starts the intro, Escape ends it with 0;
+#   2. without "zarn.dat" the message box says so, and OK ends the program with 0;
+#   3. closing the window (Alt+F4) while the frame thread presents ends the program with 0;
+#   4. without a sound card the sound system's message box shows, and OK ends the program with 0.
+# A screenshot of each screen is kept in SHOT_DIR. Wine's own output goes to SHOT_DIR/wine.log, shown
+# only when the test fails.
+# Usage: wine_smoke.sh ZARN_EXE ASSET_DIR SHOT_DIR
+set -u
+exe=$(realpath "$1")
+assets=$(realpath "$2")
+shots=$3
+mkdir -p "$shots"
+shots=$(realpath "$shots")
+log=$shots/wine.log
+: >"$log"
+
+work=$(mktemp -d)
+xvfb_pid=""
+zarn_pid=""
+
+finish() {
+  local pid
+  for pid in $zarn_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null || continue
+    for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null
+  done
+  [ -d "$work/prefix" ] && WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap finish EXIT
+
+fail() {
+  echo "FAIL: $*"
+  echo "---- Wine's output ($log) ----"
+  cat "$log"
+  exit 1
+}
+
+# Xvfb on the first free display number from 160 on (the window-system tests start at 90), its root
+# black so that no screenshot shows what an earlier run left behind.
+start_display() {
+  local n
+  for n in $(seq 160 220); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 640x480x16 -br -nolisten tcp >>"$log" 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  return 1
+}
+
+# A Wine of its own in the temporary folder, whose sound card is ALSA's null output.
+set_up_wine() {
+  export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$HOME"
+  echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
+  wineboot -i >>"$log" 2>&1
+}
+
+# Starts zarn.exe in the folder DIR; its exit code lands in $work/exit.
+start_zarn() {
+  rm -f "$work/exit"
+  (cd "$1" && wine "$exe" >>"$log" 2>&1; echo $? >"$work/exit") &
+  zarn_pid=$!
+}
+
+# Waits up to 30 seconds for a window named exactly NAME, gives it the keyboard and prints its id.
+wait_window() {
+  local window=""
+  for _ in $(seq 300); do
+    window=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || return 1
+  xdotool windowfocus --sync "$window" >>"$log" 2>&1
+  echo "$window"
+}
+
+# Waits up to SECONDS for zarn.exe to end and prints its exit code, or "timeout".
+wait_exit() {
+  for _ in $(seq $(($1 * 10))); do
+    [ -f "$work/exit" ] && { cat "$work/exit"; zarn_pid=""; return; }
+    sleep 0.1
+  done
+  echo timeout
+}
+
+screenshot() { xwd -root -silent | convert xwd:- "$shots/$1"; }
+
+# Share of the pixels inside GEOMETRY (WxH+X+Y) of a screenshot that are not black, 0 to 1.
+lit_share() { convert "$shots/$1" -crop "$2" +repage -colorspace Gray -threshold 2% -format '%[fx:mean]' info:; }
+
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+start_display || fail "cannot start Xvfb"
+set_up_wine || fail "wineboot failed"
+
+# 1. The default assets: NFO screen, verdict, intro, Escape.
+start_zarn "$assets"
+wait_window '\[-ZARN-\]' >/dev/null || fail "no window \"[-ZARN-]\" appeared"
+sleep 0.5
+screenshot nfo_checking.png
+# The verdict comes three seconds after the frame loop starts.
+sleep 4
+screenshot nfo_verdict.png
+xdotool keydown space
+sleep 0.5
+xdotool keyup space
+sleep 2
+screenshot intro.png
+xdotool keydown Escape
+code=$(wait_exit 15)
+xdotool keyup Escape
+verdict=$(lit_share nfo_verdict.png 350x38+10+198)
+intro=$(lit_share intro.png 640x480+0+0)
+echo "default assets: exit code $code; lit share of the verdict lines $verdict, of the intro $intro"
+[ "$code" = 0 ] || fail "Escape in the intro: expected exit code 0, got $code"
+above "$verdict" 0.02 || fail "the NFO verdict does not show (nfo_verdict.png)"
+above "$intro" 0.5 || fail "the intro does not fill the screen after space (intro.png)"
+
+# 2. Without "zarn.dat": its message box, and the end after OK.
+mkdir -p "$work/without_script"
+cp -r "$assets"/. "$work/without_script"/
+rm "$work/without_script/zarn.dat"
+start_zarn "$work/without_script"
+wait_window ZARN >/dev/null || fail "no message box \"ZARN\" appeared without zarn.dat"
+sleep 0.5
+screenshot missing_script.png
+xdotool key Return
+code=$(wait_exit 15)
+echo "without zarn.dat: exit code $code"
+[ "$code" = 0 ] || fail "after the missing zarn.dat message: expected exit code 0, got $code"
+grep -q "Can't find data file zarn.dat" "$log" || fail "the message does not name zarn.dat"
+
+# 3. The window closed from outside, in the middle of the frames.
+start_zarn "$assets"
+wait_window '\[-ZARN-\]' >/dev/null || fail "no window \"[-ZARN-]\" appeared the second time"
+sleep 1
+xdotool key alt+F4
+code=$(wait_exit 15)
+echo "closed with Alt+F4: exit code $code"
+[ "$code" = 0 ] || fail "after Alt+F4: expected exit code 0, got $code"
+
+# 4. A sound card that does not exist: wave-out cannot open.
+echo 'pcm.!default { type hw card 31 }' >"$HOME/.asoundrc"
+start_zarn "$assets"
+wait_window '\]-ZARN-\[' >/dev/null || fail "no message box \"]-ZARN-[\" appeared without a sound card"
+sleep 0.5
+screenshot missing_sound.png
+xdotool key Return
+code=$(wait_exit 15)
+echo "without a sound card: exit code $code"
+[ "$code" = 0 ] || fail "after the sound system's message: expected exit code 0, got $code"
+grep -q "Can't initialize SoundSystem" "$log" || fail "the message does not name the sound system"
+
+echo "screenshots in $shots"
+echo "PASS"
