@@ -1,6 +1,7 @@
 // The particle fountain.
 #include "scene/particles.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "base/frame_geometry.h"
@@ -26,7 +27,11 @@ base::Fixed16 time_step(ParticlePool& pool, std::uint32_t elapsed_ms) {
   const std::int32_t previous = pool.particle_clock;
   pool.particle_clock = now;
   if (previous == -1) return base::fixed_one;
-  const float step = static_cast<float>(static_cast<std::int64_t>(now) - previous) * units_per_ms;
+  // The clock is unsigned and wraps, so the time that passed is the difference in wrapping 32-bit
+  // arithmetic: crossing 2^31 (where `now` turns negative) or 2^32 is an ordinary step, not a jump back.
+  const auto passed =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(previous));
+  const float step = static_cast<float>(passed) * units_per_ms;
   // A step beyond the 32-bit range (minutes between frames) is held at its largest value.
   constexpr float limit = 2147483520.0f;  // the largest float below 2^31
   return static_cast<base::Fixed16>(step > limit ? limit : (step < -limit ? -limit : step));
@@ -49,7 +54,8 @@ void blend_block(std::uint16_t* frame, int x, int y, std::uint16_t left, std::ui
 
 // The 4x5 sprite below (px, py): softer corners (H) on its first and last rows, the centre rows blended twice.
 void draw_particle(std::uint16_t* frame, int px, int py, base::Fixed16 life, const std::vector<std::uint16_t>& add) {
-  const int level = (base::fix_ceil(life) >> 1) + 16;
+  // 16..32 for a life of up to 32 units; held to the colour tables whatever a clock set back did to it.
+  const int level = std::clamp((base::fix_ceil(life) >> 1) + 16, 0, 255);
   const auto& t = base::colour_tables;
   const auto full = static_cast<std::uint16_t>((t.red[level] | t.green[level] | t.blue[level]) & particle_colour_mask);
   const auto half = static_cast<std::uint16_t>((full >> 1) & base::sum_mask);

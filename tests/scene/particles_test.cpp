@@ -61,6 +61,26 @@ TEST_F(ParticleTest, FirstUpdateIsOneUnitThenTheClockCounts) {
   EXPECT_EQ(pool.free_count, scene::particle_capacity);
 }
 
+// The intro's clock is unsigned 32-bit milliseconds; the particle clock holds it as a signed value.
+TEST_F(ParticleTest, ClockCrossingTheSignBitOrWrappingStepsOnlyByTheTimeThatPassed) {
+  struct Case {
+    const char* what;
+    std::uint32_t first_ms, second_ms;
+  };
+  const Case cases[] = {
+      {"across 2^31 milliseconds (24.8 days)", 0x7FFFFFECu, 0x80000000u},
+      {"across 2^32 milliseconds (49.7 days)", 0xFFFFFFECu, 0x00000000u},
+  };
+  for (const Case& c : cases) {
+    scene::reset_particles(pool);
+    pool.particle_clock = -1;
+    scene::spawn_particles(300, 200, 1, pool);
+    scene::update_particles(frame.data(), c.first_ms, pool);
+    scene::update_particles(frame.data(), c.second_ms, pool);  // 20 ms later: one unit
+    EXPECT_EQ(pool.particles[scene::particle_capacity - 1].life, 0x200000 - 2 * 0x10000) << c.what;
+  }
+}
+
 TEST_F(ParticleTest, LeavingTheAreaFreesTheSlotWithoutDrawing) {
   struct Case {
     base::Fixed16 x, y;
