@@ -8,6 +8,7 @@
 #include "tools/assets/contact_sheet.h"
 #include "tools/assets/font_sheets.h"
 #include "tools/assets/mesh.h"
+#include "tools/assets/music_score.h"
 #include "tools/assets/pictures.h"
 #include "tools/assets/texts.h"
 #include "tools/tool_command.h"
@@ -61,7 +62,8 @@ bool generate_assets(const std::filesystem::path& dir, std::FILE* progress) {
       write_file(dir / "chars2.bmp", encode_bmp8(*small_font), progress) &&
       write_file(dir / "zarn.dat", bytes_of(make_script()), progress) &&
       write_file(dir / "3d-obj.3d", bytes_of(object_file_text(knot)), progress) &&
-      write_file(dir / "ZARN.NFO", make_nfo(), progress);
+      write_file(dir / "ZARN.NFO", make_nfo(), progress) &&
+      write_file(dir / "music.xm", music::write_xm(make_tune()), progress);
   if (!written) return false;
   const SheetPictures pictures{*logo, *banner, *credits, blob, *large_font, *small_font};
   return write_file(dir / "preview.png", make_contact_sheet(pictures), progress);
