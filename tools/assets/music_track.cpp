@@ -84,6 +84,9 @@ void Part::play(const Note& note) {
   const int channel = channels_[last_channel_];
   if (note.vibrato != 0) {
     for (int row = note.row + 3; row < end; ++row) track_.effect(row, channel, fx_vibrato, static_cast<std::uint8_t>(note.vibrato));
+    if (note.length >= 12) {
+      for (int row = note.row + note.length / 2; row < end; ++row) track_.at(row, channel).volume = vol_slide_down(1);
+    }
   }
   if (release_rows_ > 0 && end < track_.rows()) track_.key_off(end, channel);
   free_from_[last_channel_] = end + release_rows_;

@@ -25,8 +25,6 @@ enum Effect : std::uint8_t {
   fx_panning = 0x8,
   fx_sample_offset = 0x9,
   fx_volume_slide = 0xA,
-  fx_set_volume = 0xC,
-  fx_pattern_break = 0xD,
   fx_extended = 0xE,
   fx_retrig = 27,  // R
 };
@@ -38,7 +36,7 @@ enum ExtendedEffect : std::uint8_t {
 };
 // Volume column commands.
 inline constexpr std::uint8_t vol_set(int volume) { return static_cast<std::uint8_t>(0x10 + volume); }
-inline constexpr std::uint8_t vol_slide_up(int per_tick) { return static_cast<std::uint8_t>(0x70 + per_tick); }
+inline constexpr std::uint8_t vol_slide_down(int per_tick) { return static_cast<std::uint8_t>(0x60 + per_tick); }
 inline constexpr std::uint8_t vol_pan(int position) { return static_cast<std::uint8_t>(0xC0 + position); }
 inline constexpr std::uint8_t vol_pan_right(int per_tick) { return static_cast<std::uint8_t>(0xE0 + per_tick); }
 inline constexpr std::uint8_t vol_tone_porta(int speed) { return static_cast<std::uint8_t>(0xF0 + speed); }
@@ -71,7 +69,9 @@ struct Note {
   int volume = -1;    // 0..64, or the sample's own
   int panning = -1;   // 0..255, or the sample's own
   bool slide = false;  // glide from the part's last note instead of starting a new one
-  int vibrato = 0;     // a vibrato parameter for the rows after the note's first three
+  // A vibrato parameter for the rows after the note's first three; a note of a bar or more with vibrato
+  // also fades over its second half.
+  int vibrato = 0;
 };
 
 class Part {
