@@ -156,7 +156,7 @@ class Composer {
 
   void pad_chord(int section, int bar, const Chord& c) {
     const bool last_outro_bar = section == outro && bar == bars_of(outro) - 1;
-    const int length = last_outro_bar ? 12 : rows_per_bar;
+    const int length = last_outro_bar ? 8 : rows_per_bar;  // silent again before the song goes on at the build
     const bool fading_in = section == intro_1 && bar == 0;
     for (int voice = 0; voice < 3; ++voice) {
       Note note;
