@@ -1,5 +1,7 @@
 // The default tune: what it must use of the format and of the replay, how long it plays before it
 // loops, and the rule that keeps its notes from clicking.
+#include "tools/assets/music_score.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "support/replay_fixture.h"
-#include "tools/assets/music_score.h"
 #include "tools/assets/music_track.h"
 
 namespace {
@@ -55,14 +56,35 @@ TEST(DefaultTune, HasItsHeaderAndInstrumentFeatures) {
   const Feature features[] = {
       {"8-bit sample", [] { return any_sample([](const XmSample& s) { return !s.sixteen_bit; }); }},
       {"16-bit sample", [] { return any_sample([](const XmSample& s) { return s.sixteen_bit; }); }},
-      {"forward loop", [] { return any_sample([](const XmSample& s) { return s.loop_bits == music::xm_loop_forward; }); }},
-      {"ping-pong loop", [] { return any_sample([](const XmSample& s) { return s.loop_bits == music::xm_loop_ping_pong; }); }},
-      {"volume envelope sustain", [] { return any_instrument([](const XmInstrument& i) { return has(i.volume_envelope, music::envelope_on | music::envelope_sustain); }); }},
-      {"volume envelope loop", [] { return any_instrument([](const XmInstrument& i) { return has(i.volume_envelope, music::envelope_on | music::envelope_loop); }); }},
-      {"panning envelope sustain", [] { return any_instrument([](const XmInstrument& i) { return has(i.panning_envelope, music::envelope_on | music::envelope_sustain); }); }},
-      {"panning envelope loop", [] { return any_instrument([](const XmInstrument& i) { return has(i.panning_envelope, music::envelope_on | music::envelope_loop); }); }},
+      {"forward loop",
+       [] { return any_sample([](const XmSample& s) { return s.loop_bits == music::xm_loop_forward; }); }},
+      {"ping-pong loop",
+       [] { return any_sample([](const XmSample& s) { return s.loop_bits == music::xm_loop_ping_pong; }); }},
+      {"volume envelope sustain",
+       [] {
+         return any_instrument([](const XmInstrument& i) {
+           return has(i.volume_envelope, music::envelope_on | music::envelope_sustain);
+         });
+       }},
+      {"volume envelope loop",
+       [] {
+         return any_instrument(
+             [](const XmInstrument& i) { return has(i.volume_envelope, music::envelope_on | music::envelope_loop); });
+       }},
+      {"panning envelope sustain",
+       [] {
+         return any_instrument([](const XmInstrument& i) {
+           return has(i.panning_envelope, music::envelope_on | music::envelope_sustain);
+         });
+       }},
+      {"panning envelope loop",
+       [] {
+         return any_instrument(
+             [](const XmInstrument& i) { return has(i.panning_envelope, music::envelope_on | music::envelope_loop); });
+       }},
       {"fadeout", [] { return any_instrument([](const XmInstrument& i) { return i.fadeout > 0; }); }},
-      {"auto-vibrato", [] { return any_instrument([](const XmInstrument& i) { return i.vibrato_depth > 0 && i.vibrato_rate > 0; }); }},
+      {"auto-vibrato",
+       [] { return any_instrument([](const XmInstrument& i) { return i.vibrato_depth > 0 && i.vibrato_rate > 0; }); }},
   };
   for (const Feature& f : features) EXPECT_TRUE(f.found()) << f.name;
 }
@@ -96,10 +118,9 @@ TEST(DefaultTune, UsesTheReplaysEffects) {
     const char* name;
     int type;
   } wanted[] = {
-      {"arpeggio", 0x0},      {"portamento up", 0x1}, {"portamento down", 0x2}, {"tone portamento", 0x3},
-      {"vibrato", 0x4},       {"panning", 0x8},       {"sample offset", 0x9},   {"volume slide", 0xA},
-      {"multi retrig", 27},   {"pattern loop", 0xE6},   {"retrigger", 0xE9},
-      {"note delay", 0xED},
+      {"arpeggio", 0x0},    {"portamento up", 0x1}, {"portamento down", 0x2}, {"tone portamento", 0x3},
+      {"vibrato", 0x4},     {"panning", 0x8},       {"sample offset", 0x9},   {"volume slide", 0xA},
+      {"multi retrig", 27}, {"pattern loop", 0xE6}, {"retrigger", 0xE9},      {"note delay", 0xED},
   };
   for (const auto& w : wanted) EXPECT_TRUE(used.count(w.type)) << w.name;
   EXPECT_TRUE(volume_column_slides);

@@ -85,7 +85,8 @@ music::XmSample to_sample(const Wave& wave, double peak, bool sixteen_bit, std::
   sample.name = std::move(name);
   sample.frames.reserve(wave.size());
   for (double v : wave) {
-    sample.frames.push_back(static_cast<std::int16_t>(std::clamp(std::lround(v * scale), -static_cast<long>(full_scale), static_cast<long>(full_scale))));
+    sample.frames.push_back(static_cast<std::int16_t>(
+        std::clamp(std::lround(v * scale), -static_cast<long>(full_scale), static_cast<long>(full_scale))));
   }
   return sample;
 }
@@ -363,7 +364,8 @@ music::XmInstrument make_bell() {
     const double index = 0.5 + 2.5 * left * left;
     const double shimmer = 0.2 + 0.8 * left * left;
     const double level = 0.45 + 0.55 * left * left;
-    return level * (std::sin(phase + index * std::sin(2 * phase)) + 0.25 * std::sin(4 * phase + shimmer * std::sin(phase)));
+    return level *
+           (std::sin(phase + index * std::sin(2 * phase)) + 0.25 * std::sin(4 * phase + shimmer * std::sin(phase)));
   });
   music::XmSample sample = to_sample(wave, 0.85, true, "fm bell");
   loop(sample, music::xm_loop_forward, settled, frames);
@@ -382,8 +384,8 @@ music::XmInstrument make_bell() {
 }  // namespace
 
 std::vector<music::XmInstrument> make_tune_instruments() {
-  return {make_kick(), make_snare(), make_hats(),  make_bass(), make_lead(),  make_pad(),
-          make_pluck(), make_chip(), make_bell(), make_riser(), make_crash()};
+  return {make_kick(),  make_snare(), make_hats(), make_bass(),  make_lead(), make_pad(),
+          make_pluck(), make_chip(),  make_bell(), make_riser(), make_crash()};
 }
 
 }  // namespace tools::assets

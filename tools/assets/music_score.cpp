@@ -37,11 +37,22 @@ constexpr int ch_lead_a = 6, ch_lead_b = 7, ch_bell_a = 8, ch_bell_b = 9, ch_pad
 constexpr int ch_riser = 16, ch_crash = 17;
 
 enum Section {
-  intro_1, intro_2, build_1, build_2,
-  theme_a1, theme_a2, theme_b1, theme_b2,
-  break_1, break_2,
-  return_a1, return_a2, return_b1, return_b2,
-  climax, outro,
+  intro_1,
+  intro_2,
+  build_1,
+  build_2,
+  theme_a1,
+  theme_a2,
+  theme_b1,
+  theme_b2,
+  break_1,
+  break_2,
+  return_a1,
+  return_a2,
+  return_b1,
+  return_b2,
+  climax,
+  outro,
   section_count
 };
 constexpr int restart_section = build_1;
@@ -80,14 +91,16 @@ Chord chord(const std::string& name) {
     std::uint8_t arpeggio;
   };
   static const Named chords[] = {
-      {"Am", "A2", {"A3", "C4", "E4"}, 0x37},    {"F", "F2", {"A3", "C4", "F4"}, 0x47},
-      {"C", "C3", {"G3", "C4", "E4"}, 0x47},     {"G", "G2", {"G3", "B3", "D4"}, 0x47},
-      {"E", "E2", {"G#3", "B3", "E4"}, 0x47},    {"Dm", "D3", {"A3", "D4", "F4"}, 0x37},
-      {"Em", "E2", {"G3", "B3", "E4"}, 0x37},    {"Fmaj7", "F2", {"A3", "C4", "E4"}, 0x4B},
-      {"Em7", "E2", {"G3", "B3", "D4"}, 0x3A},   {"Dm7", "D3", {"A3", "C4", "F4"}, 0x3A},
+      {"Am", "A2", {"A3", "C4", "E4"}, 0x37},  {"F", "F2", {"A3", "C4", "F4"}, 0x47},
+      {"C", "C3", {"G3", "C4", "E4"}, 0x47},   {"G", "G2", {"G3", "B3", "D4"}, 0x47},
+      {"E", "E2", {"G#3", "B3", "E4"}, 0x47},  {"Dm", "D3", {"A3", "D4", "F4"}, 0x37},
+      {"Em", "E2", {"G3", "B3", "E4"}, 0x37},  {"Fmaj7", "F2", {"A3", "C4", "E4"}, 0x4B},
+      {"Em7", "E2", {"G3", "B3", "D4"}, 0x3A}, {"Dm7", "D3", {"A3", "C4", "F4"}, 0x3A},
   };
   for (const Named& c : chords) {
-    if (name == c.name) return {key_of(c.root), {key_of(c.voicing[0]), key_of(c.voicing[1]), key_of(c.voicing[2])}, c.arpeggio};
+    if (name == c.name) {
+      return {key_of(c.root), {key_of(c.voicing[0]), key_of(c.voicing[1]), key_of(c.voicing[2])}, c.arpeggio};
+    }
   }
   throw std::invalid_argument("no such chord: " + name);
 }
@@ -96,13 +109,24 @@ using Progression = std::array<const char*, 4>;
 
 Progression progression_of(int section) {
   switch (section) {
-    case build_2: case theme_a2: case return_a2: return {"Am", "F", "C", "E"};
-    case theme_b1: case return_b1: return {"F", "G", "Em", "Am"};
-    case theme_b2: case return_b2: return {"Dm", "G", "E", "E"};
-    case break_1: return {"Fmaj7", "Em7", "Dm7", "E"};
-    case break_2: return {"Fmaj7", "G", "Am", "E"};
-    case outro: return {"Am", "F", "G", "G"};
-    default: return {"Am", "F", "C", "G"};
+    case build_2:
+    case theme_a2:
+    case return_a2:
+      return {"Am", "F", "C", "E"};
+    case theme_b1:
+    case return_b1:
+      return {"F", "G", "Em", "Am"};
+    case theme_b2:
+    case return_b2:
+      return {"Dm", "G", "E", "E"};
+    case break_1:
+      return {"Fmaj7", "Em7", "Dm7", "E"};
+    case break_2:
+      return {"Fmaj7", "G", "Am", "E"};
+    case outro:
+      return {"Am", "F", "G", "G"};
+    default:
+      return {"Am", "F", "C", "G"};
   }
 }
 
@@ -113,7 +137,9 @@ class Composer {
  public:
   Composer()
       : track_(section_count * rows_per_section, channel_count),
-        pads_(track_, {ch_pad_first, ch_pad_first + 1, ch_pad_first + 2, ch_pad_first + 3, ch_pad_first + 4, ch_pad_first + 5}, ins_pad, 8),
+        pads_(track_,
+              {ch_pad_first, ch_pad_first + 1, ch_pad_first + 2, ch_pad_first + 3, ch_pad_first + 4, ch_pad_first + 5},
+              ins_pad, 8),
         bass_(track_, {ch_bass}, ins_bass, 1),
         pluck_(track_, {ch_pluck}, ins_pluck, 0),
         lead_(track_, {ch_lead_a, ch_lead_b}, ins_lead, 2),
@@ -176,8 +202,11 @@ class Composer {
   void bass_bar(int section, int bar, const Chord& c) {
     const int start = row_of(section, bar);
     switch (section) {
-      case intro_1: case outro: return;
-      case intro_2: case break_1:
+      case intro_1:
+      case outro:
+        return;
+      case intro_2:
+      case break_1:
         bass_.play({start, 14, c.bass, -1});
         return;
       case break_2:
@@ -240,8 +269,8 @@ class Composer {
   void drums(int section) {
     const int first = row_of(section);
     const bool full = section == theme_a1 || section == theme_a2 || section == theme_b1 || section == theme_b2 ||
-                      section == return_a1 || section == return_a2 || section == return_b1 ||
-                      section == return_b2 || section == climax;
+                      section == return_a1 || section == return_a2 || section == return_b1 || section == return_b2 ||
+                      section == climax;
     if (section == build_1 || section == theme_a1 || section == theme_b1 || section == break_1 ||
         section == return_a1 || section == return_b1 || section == climax) {
       crash_.play({first, 16, key_of("C4"), -1});
@@ -249,7 +278,8 @@ class Composer {
     for (int bar = 0; bar < bars_of(section); ++bar) {
       const int start = row_of(section, bar);
       switch (section) {
-        case intro_2: case outro:
+        case intro_2:
+        case outro:
           if (section == outro && bar == 2) break;
           soft_kicks(start);
           break;
@@ -300,7 +330,8 @@ class Composer {
   }
 
   void offbeat_hats(int start) {
-    for (int row = 2; row < rows_per_bar; row += 4) track_.note(start + row, ch_hats, key_of("C4"), ins_hats, vol_set(36));
+    for (int row = 2; row < rows_per_bar; row += 4)
+      track_.note(start + row, ch_hats, key_of("C4"), ins_hats, vol_set(36));
   }
 
   // Closed hats on every sixteenth with the open hat on the off-beat.
@@ -308,7 +339,9 @@ class Composer {
     for (int row = 0; row < rows_per_bar; ++row) {
       const bool open = row % 4 == 2;
       track_.note(start + row, ch_hats, open ? open_hat_key : key_of("C4"), ins_hats,
-                  vol_set(open ? 34 : row % 2 == 0 ? 30 : 18));
+                  vol_set(open           ? 34
+                          : row % 2 == 0 ? 30
+                                         : 18));
     }
   }
 
@@ -346,7 +379,8 @@ class Composer {
       int channel;
       const char* pitch;
     };
-    for (const Tom& tom : {Tom{1, ch_crash, "G4"}, Tom{3, ch_riser, "E4"}, Tom{4, ch_crash, "C4"}, Tom{6, ch_riser, "A3"}}) {
+    for (const Tom& tom :
+         {Tom{1, ch_crash, "G4"}, Tom{3, ch_riser, "E4"}, Tom{4, ch_crash, "C4"}, Tom{6, ch_riser, "A3"}}) {
       track_.note(start + tom.row, tom.channel, key_of(tom.pitch), ins_kick, vol_set(44));
     }
     track_.note(start + 7, ch_snare, key_of("C4"), ins_snare, vol_set(30));
@@ -395,28 +429,46 @@ class Composer {
     static const std::string theme_b2_line =
         "F5:3 A5:3 D6:2 C6:4 A5:4  B5:3 D6:3 G6:2 F6:4 D6:4  E6:4 D6:2 B5:2 G#5:4 B5:4  E6:12v -:4";
     switch (section) {
-      case theme_a1: case return_a1: return theme_a1_line;
-      case theme_a2: case return_a2: return theme_a2_line;
-      case theme_b1: case return_b1: return theme_b1_line;
-      case theme_b2: case return_b2: return theme_b2_line;
+      case theme_a1:
+      case return_a1:
+        return theme_a1_line;
+      case theme_a2:
+      case return_a2:
+        return theme_a2_line;
+      case theme_b1:
+      case return_b1:
+        return theme_b1_line;
+      case theme_b2:
+      case return_b2:
+        return theme_b2_line;
       case climax:
         return "A5:2 C6:2 E6:2 A5:2 C6:2 E6:2 D6:2 C6:2  A5:2 C6:2 F6:2 A5:2 C6:2 F6:2 E6:2 C6:2 "
                "G5:2 C6:2 E6:2 G5:2 C6:2 E6:2 G6:2 E6:2  D6:4 B5:4 G5:4 D6:4";
-      default: return "";
+      default:
+        return "";
     }
   }
 
   static std::string bell_line(int section) {
     switch (section) {
-      case break_1: return "E5:6 G5:4 A5:6  G5:8 E5:4 D5:4  F5:6 E5:4 D5:6  E5:8 -:8";
-      case break_2: return "C6:6 A5:4 G5:6  B5:8 G5:4 D5:4  C5:6 E5:4 A5:6  G#5:8 -:8";
-      case return_a1: return "C5:8 E5:8 C5:8 A4:8 E5:8 G5:8 D5:8 B4:8";
-      case return_a2: return "C5:8 E5:8 C5:8 A4:8 E5:8 G5:8 B4:8 G#4:8";
-      case return_b1: return "A4:8 C5:8 B4:8 D5:8 G4:8 B4:8 C5:8 E5:8";
-      case return_b2: return "A4:8 F4:8 B4:8 D5:8 G#4:8 B4:8 E5:16";
-      case climax: return lead_line(theme_a1);
-      case outro: return "E5:4 A5:2 G5:2 E5:8  C5:6 A4:2 C5:8  D5:12";
-      default: return "";
+      case break_1:
+        return "E5:6 G5:4 A5:6  G5:8 E5:4 D5:4  F5:6 E5:4 D5:6  E5:8 -:8";
+      case break_2:
+        return "C6:6 A5:4 G5:6  B5:8 G5:4 D5:4  C5:6 E5:4 A5:6  G#5:8 -:8";
+      case return_a1:
+        return "C5:8 E5:8 C5:8 A4:8 E5:8 G5:8 D5:8 B4:8";
+      case return_a2:
+        return "C5:8 E5:8 C5:8 A4:8 E5:8 G5:8 B4:8 G#4:8";
+      case return_b1:
+        return "A4:8 C5:8 B4:8 D5:8 G4:8 B4:8 C5:8 E5:8";
+      case return_b2:
+        return "A4:8 F4:8 B4:8 D5:8 G#4:8 B4:8 E5:16";
+      case climax:
+        return lead_line(theme_a1);
+      case outro:
+        return "E5:4 A5:2 G5:2 E5:8  C5:6 A4:2 C5:8  D5:12";
+      default:
+        return "";
     }
   }
 

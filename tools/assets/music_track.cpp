@@ -76,14 +76,13 @@ void Part::play(const Note& note) {
     const int channel = channels_[chosen];
     track_.note(note.row, channel, note.key, instrument_,
                 note.volume >= 0 ? vol_set(note.volume) : static_cast<std::uint8_t>(0));
-    const int panning = note.panning >= 0 ? note.panning
-                        : pannings_.empty() ? -1
-                                            : pannings_[chosen];
+    const int panning = note.panning >= 0 ? note.panning : pannings_.empty() ? -1 : pannings_[chosen];
     if (panning >= 0) track_.effect(note.row, channel, fx_panning, static_cast<std::uint8_t>(panning));
   }
   const int channel = channels_[last_channel_];
   if (note.vibrato != 0) {
-    for (int row = note.row + 3; row < end; ++row) track_.effect(row, channel, fx_vibrato, static_cast<std::uint8_t>(note.vibrato));
+    for (int row = note.row + 3; row < end; ++row)
+      track_.effect(row, channel, fx_vibrato, static_cast<std::uint8_t>(note.vibrato));
     if (note.length >= 12) {
       for (int row = note.row + note.length / 2; row < end; ++row) track_.at(row, channel).volume = vol_slide_down(1);
     }
@@ -127,8 +126,10 @@ int key_of(const std::string& name) {
   if (name.size() < 2 || name[0] < 'A' || name[0] > 'G') throw std::invalid_argument("not a pitch: " + name);
   int semitone = semitones[name[0] - 'A'];
   std::size_t at = 1;
-  if (name[at] == '#') ++semitone, ++at;
-  else if (name[at] == 'b') --semitone, ++at;
+  if (name[at] == '#')
+    ++semitone, ++at;
+  else if (name[at] == 'b')
+    --semitone, ++at;
   const int octave = std::atoi(name.c_str() + at);
   return 1 + octave * 12 + semitone;
 }

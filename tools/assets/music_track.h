@@ -37,7 +37,6 @@ enum ExtendedEffect : std::uint8_t {
 // Volume column commands.
 inline constexpr std::uint8_t vol_set(int volume) { return static_cast<std::uint8_t>(0x10 + volume); }
 inline constexpr std::uint8_t vol_slide_down(int per_tick) { return static_cast<std::uint8_t>(0x60 + per_tick); }
-inline constexpr std::uint8_t vol_pan(int position) { return static_cast<std::uint8_t>(0xC0 + position); }
 inline constexpr std::uint8_t vol_pan_right(int per_tick) { return static_cast<std::uint8_t>(0xE0 + per_tick); }
 inline constexpr std::uint8_t vol_tone_porta(int speed) { return static_cast<std::uint8_t>(0xF0 + speed); }
 
@@ -66,8 +65,8 @@ struct Note {
   int row = 0;
   int length = 1;  // rows until the key-off
   int key = 0;
-  int volume = -1;    // 0..64, or the sample's own
-  int panning = -1;   // 0..255, or the sample's own
+  int volume = -1;     // 0..64, or the sample's own
+  int panning = -1;    // 0..255, or the sample's own
   bool slide = false;  // glide from the part's last note instead of starting a new one
   // A vibrato parameter for the rows after the note's first three; a note of a bar or more with vibrato
   // also fades over its second half.
