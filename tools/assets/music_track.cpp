@@ -126,10 +126,10 @@ int key_of(const std::string& name) {
   if (name.size() < 2 || name[0] < 'A' || name[0] > 'G') throw std::invalid_argument("not a pitch: " + name);
   int semitone = semitones[name[0] - 'A'];
   std::size_t at = 1;
-  if (name[at] == '#')
-    ++semitone, ++at;
-  else if (name[at] == 'b')
-    --semitone, ++at;
+  if (name[at] == '#' || name[at] == 'b') {
+    semitone += name[at] == '#' ? 1 : -1;
+    ++at;
+  }
   const int octave = std::atoi(name.c_str() + at);
   return 1 + octave * 12 + semitone;
 }
