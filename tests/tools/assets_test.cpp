@@ -43,7 +43,7 @@ TEST(DefaultAssets, RegenerateByteForByte) {
     EXPECT_TRUE(file_bytes(entry.path()) == file_bytes(committed / name)) << name << " differs from the committed one";
     ++compared;
   }
-  EXPECT_EQ(compared, 10);
+  EXPECT_EQ(compared, 11);
 }
 
 TEST(DefaultAssets, PicturesHaveTheSizesTheScreensDrawThemAt) {

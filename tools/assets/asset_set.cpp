@@ -1,6 +1,7 @@
 // Generating the default asset set.
 #include "tools/assets/asset_set.h"
 
+#include <exception>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "tools/assets/contact_sheet.h"
 #include "tools/assets/font_sheets.h"
 #include "tools/assets/mesh.h"
+#include "tools/assets/music_score.h"
 #include "tools/assets/pictures.h"
 #include "tools/assets/texts.h"
 #include "tools/tool_command.h"
@@ -52,6 +54,13 @@ bool generate_assets(const std::filesystem::path& dir, std::FILE* progress) {
     std::fprintf(stderr, "zarn-tool assets: the knot mesh is broken: %s\n", problem.c_str());
     return false;
   }
+  std::vector<std::uint8_t> tune;
+  try {
+    tune = music::write_xm(make_tune());
+  } catch (const std::exception& fault) {
+    std::fprintf(stderr, "zarn-tool assets: the tune cannot be composed: %s\n", fault.what());
+    return false;
+  }
   const bool written =
       write_file(dir / "logo.bmp", encode_bmp8(*logo), progress) &&
       write_file(dir / "blob.bmp", encode_bmp8(blob), progress) &&
@@ -61,7 +70,8 @@ bool generate_assets(const std::filesystem::path& dir, std::FILE* progress) {
       write_file(dir / "chars2.bmp", encode_bmp8(*small_font), progress) &&
       write_file(dir / "zarn.dat", bytes_of(make_script()), progress) &&
       write_file(dir / "3d-obj.3d", bytes_of(object_file_text(knot)), progress) &&
-      write_file(dir / "ZARN.NFO", make_nfo(), progress);
+      write_file(dir / "ZARN.NFO", make_nfo(), progress) &&
+      write_file(dir / "music.xm", tune, progress);
   if (!written) return false;
   const SheetPictures pictures{*logo, *banner, *credits, blob, *large_font, *small_font};
   return write_file(dir / "preview.png", make_contact_sheet(pictures), progress);
