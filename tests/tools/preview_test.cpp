@@ -1,0 +1,83 @@
+// zarn-tool preview: the whole program on the headless platform, its pictures, its sheet and the music of
+// the same span.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "music/xm_writer.h"
+#include "shell/frame_state.h"
+#include "shell/nfo_check.h"
+#include "shell/nfo_screen.h"
+#include "support/temp_dir.h"
+#include "support/torus_mesh.h"
+#include "support/xm_fixture.h"
+#include "tools/file_bytes.h"
+#include "tools/preview.h"
+#include "tools/tool_command.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class PreviewTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    shell::reset_frame_state();
+    shell::nfo_state = shell::NfoScreenState{};
+    folder.write("zarn.dat", "ZARNSTART\ntop\nENDPART\nbottom\nZARNEND\n");
+    const std::string nfo = "release information\r\n";
+    folder.write("ZARN.NFO", shell::sign_nfo({nfo.begin(), nfo.end()}));
+    folder.write("3d-obj.3d", test_support::torus_object_text(40, 15, 8, 6));
+    folder.write("music.xm", music::write_xm(test_support::small_song()));
+  }
+  int run(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    return tools::preview_main(static_cast<int>(argv.size()), argv.data());
+  }
+  // The interleaved 16-bit samples of a WAV file the preview wrote (its data chunk follows a 44-byte head).
+  static std::vector<std::int16_t> wav_samples(const fs::path& path) {
+    const std::vector<std::uint8_t> bytes = tools::read_file_bytes(path.string()).value_or(std::vector<std::uint8_t>{});
+    std::vector<std::int16_t> samples(bytes.size() > 44 ? (bytes.size() - 44) / 2 : 0);
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+    return samples;
+  }
+  test_support::WorkingFolder folder;
+};
+
+TEST_F(PreviewTool, WritesFramesSheetAndTheMusicInStepWithTheClock) {
+  const fs::path out = folder.path() / "out";
+  ASSERT_EQ(run({"--assets", folder.path().string(), "--out", out.string(), "--seconds", "5", "--every", "50"}),
+            tools::exit_ok);
+  for (const char* name : {"frame-00000.png", "frame-00050.png", "frame-00200.png", "sheet.png", "music.wav"}) {
+    EXPECT_TRUE(fs::is_regular_file(out / name)) << name;
+  }
+  EXPECT_FALSE(fs::exists(out / "frame-00250.png"));  // 5 s at 50 frames a second are frames 0 … 249
+
+  // 5 s of 44100 Hz stereo: silent on the NFO screen, the song from the intro's first frame after the
+  // press of space at 3.5 s.
+  const std::vector<std::int16_t> samples = wav_samples(out / "music.wav");
+  ASSERT_EQ(samples.size(), 5u * 44100 * 2);
+  const auto loudest = [&](double from_s, double to_s) {
+    int peak = 0;
+    for (auto i = static_cast<std::size_t>(from_s * 44100) * 2; i < static_cast<std::size_t>(to_s * 44100) * 2; ++i) {
+      peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+    }
+    return peak;
+  };
+  EXPECT_EQ(loudest(0, 3.5), 0);
+  EXPECT_GT(loudest(3.6, 5), 100);
+}
+
+TEST_F(PreviewTool, RefusesNumbersThatAreNotWhatTheOptionTakes) {
+  const std::vector<std::string> cases[] = {
+      {"--seconds", "nan"}, {"--seconds", "inf"}, {"--seconds", "1x"},   {"--seconds", "0"},
+      {"--seconds", "-2"},  {"--every", "3x"},    {"--every", "0"},      {"--every", "99999999999"},
+      {"--press", "x:space"}, {"--press", "100:enter"}, {"--seconds"},
+  };
+  for (const auto& args : cases) EXPECT_EQ(run(args), tools::exit_usage) << args[0] << " " << args.back();
+}
+
+}  // namespace
