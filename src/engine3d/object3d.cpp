@@ -12,6 +12,7 @@
 #include <string>
 #include <type_traits>
 
+#include "base/regular_file.h"
 #include "base/rgb565.h"
 #include "shell/bmp_reader.h"
 
@@ -29,10 +30,6 @@ constexpr int natural_level = 12;
 constexpr int white_ramp_start = 24;
 constexpr int white_per_level = 16;
 constexpr std::size_t file_chunk_bytes = 1 << 16;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 ObjectLoadResult malformed(int line, const std::string& what) {
   return {ObjectLoadStatus::malformed, "line " + std::to_string(line) + ": " + what};
@@ -189,7 +186,7 @@ const char* object_failure_message(const ObjectLoadResult& result) {
 }
 
 ObjectLoadResult read_object_file(const char* path, std::string& text) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  const base::OwnedFile file = base::open_regular_file(path);
   if (!file) return {ObjectLoadStatus::cannot_open, "cannot open the file"};
   std::vector<char> chunk(file_chunk_bytes);
   std::size_t got = 0;

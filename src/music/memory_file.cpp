@@ -6,29 +6,19 @@
 #include <cstring>
 #include <new>
 
+#include "base/regular_file.h"
+
 namespace music {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 MemoryFile* as_memory_file(FileHandle file) { return static_cast<MemoryFile*>(file); }
-
-// The size of an open file from a seek to its end; -1 when it cannot be told.
-long size_of(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  const long size = std::ftell(file);
-  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-  return size;
-}
 
 }  // namespace
 
 FileHandle memory_open(const char* name) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name, "rb"));
+  const base::OwnedFile file = base::open_regular_file(name);
   if (!file) return nullptr;
-  const long size = size_of(file.get());
+  const long long size = base::file_size(file.get());
   if (size < 0 || size > memory_file_max_size) return nullptr;
   auto memory = std::unique_ptr<MemoryFile>(new (std::nothrow) MemoryFile);
   if (!memory) return nullptr;

@@ -7,18 +7,18 @@
 #include <limits>
 #include <memory>
 
+#include "base/regular_file.h"
+
 namespace shell {
 namespace {
 
 constexpr std::size_t file_header_size = 14;
+// The info header this reader takes its fields from; later headers (108, 124 bytes) add fields after it.
 constexpr std::size_t info_header_size = 40;
+constexpr std::uint32_t max_info_header_size = 4096;
 constexpr int max_palette_entries = 256;
 // The largest pixel depth of the BMP format; deeper claims are junk.
 constexpr int max_bits_per_pixel = 32;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::uint32_t read_u16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 std::uint32_t read_u32(const std::uint8_t* p) {
@@ -27,6 +27,8 @@ std::uint32_t read_u32(const std::uint8_t* p) {
 
 struct BmpHeader {
   std::uint32_t type;
+  std::uint32_t pixel_offset;  // bfOffBits
+  std::uint32_t header_size;   // biSize
   std::int32_t width;
   std::int32_t height;
   std::uint32_t planes;
@@ -38,6 +40,8 @@ struct BmpHeader {
 BmpHeader parse_header(const std::array<std::uint8_t, file_header_size + info_header_size>& raw) {
   const std::uint8_t* info = raw.data() + file_header_size;
   return BmpHeader{read_u16(raw.data()),
+                   read_u32(raw.data() + 10),
+                   read_u32(info),
                    static_cast<std::int32_t>(read_u32(info + 4)),
                    static_cast<std::int32_t>(read_u32(info + 8)),
                    read_u16(info + 12),
@@ -58,6 +62,7 @@ int palette_entries_of(const BmpHeader& header) {
 
 bool is_supported(const BmpHeader& header) {
   if (header.type != 0x4D42 || header.planes != 1 || header.compression != 0) return false;
+  if (header.header_size < info_header_size || header.header_size > max_info_header_size) return false;
   if (header.bit_count < 8 || header.bit_count > max_bits_per_pixel) return false;
   const std::int64_t rows = header.height < 0 ? -std::int64_t{header.height} : header.height;
   if (header.width < 0 || header.width > bmp_max_side || rows > bmp_max_side) return false;
@@ -88,17 +93,34 @@ void read_rows(std::FILE* file, base::Image& image) {
   }
 }
 
+// The colour table follows the info header, whatever its size.
+bool skip_rest_of_header(std::FILE* file, const BmpHeader& header) {
+  return std::fseek(file, static_cast<long>(file_header_size + header.header_size), SEEK_SET) == 0;
+}
+
+// Pixels start right after the colour table, unless the header places them further on, as files with a gap
+// before their pixels do. An offset that points back into the headers, or so far on that the pixels would
+// not fit in the file, is junk and is passed over: such files have always read their rows after the table.
+void go_to_pixels(std::FILE* file, const BmpHeader& header, long long file_bytes, std::size_t pixel_bytes) {
+  const long after_colour_table = std::ftell(file);
+  const bool further_on = after_colour_table >= 0 && header.pixel_offset > after_colour_table;
+  if (further_on && header.pixel_offset + static_cast<long long>(pixel_bytes) <= file_bytes) {
+    std::fseek(file, static_cast<long>(header.pixel_offset), SEEK_SET);
+  }
+}
+
 }  // namespace
 
 int load_bmp(const char* path, base::Image& image) {
   image = base::Image{};
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  const base::OwnedFile file = base::open_regular_file(path);
   if (!file) return bmp_cannot_open;
+  const long long file_bytes = base::file_size(file.get());
 
   std::array<std::uint8_t, file_header_size + info_header_size> raw{};
   if (std::fread(raw.data(), 1, raw.size(), file.get()) < raw.size()) return bmp_not_supported;
   const BmpHeader header = parse_header(raw);
-  if (!is_supported(header)) return bmp_not_supported;
+  if (!is_supported(header) || !skip_rest_of_header(file.get(), header)) return bmp_not_supported;
 
   base::Image loaded;
   loaded.width = header.width;
@@ -108,6 +130,7 @@ int load_bmp(const char* path, base::Image& image) {
   const int entries = palette_entries_of(header);
   if (entries > 0) loaded.palette = read_palette(file.get(), entries);
   loaded.pixels.assign(static_cast<std::size_t>(loaded.pitch) * loaded.row_count(), 0);
+  go_to_pixels(file.get(), header, file_bytes, loaded.pixels.size());
   read_rows(file.get(), loaded);
   image = std::move(loaded);
   return bmp_loaded;

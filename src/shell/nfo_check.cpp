@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/regular_file.h"
+
 namespace shell {
 namespace {
 
@@ -12,10 +14,6 @@ namespace {
 constexpr std::uint64_t nfo_min_size = 11;
 constexpr char signed_trailer_start[] = "\r\nCRC: ";  // 7 bytes before the first digit group
 constexpr std::size_t file_piece_size = 65536;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 bool same_ignoring_case(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -83,12 +81,11 @@ NfoCheckResult check_nfo_bytes(const std::vector<std::uint8_t>& file) {
 }
 
 NfoCheckResult check_nfo_file(const char* path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  const base::OwnedFile file = base::open_regular_file(path);
   if (!file) return {};
-  std::fseek(file.get(), 0, SEEK_END);
-  const long end = std::ftell(file.get());
+  const long long end = base::file_size(file.get());
+  if (end > nfo_max_bytes) return {nfo_verdict_failed, path, {}, {}};
   const std::uint64_t size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
-  std::fseek(file.get(), 0, SEEK_SET);
 
   NfoChecksum checksum;
   std::vector<std::uint8_t> piece(file_piece_size);

@@ -14,6 +14,9 @@
 namespace shell {
 
 inline constexpr std::size_t nfo_trailer_size = 18;
+// Far above any real NFO (a few kilobytes of text art). A larger file fails at once instead of holding the
+// frame thread while it is read: the check runs inside one frame of the NFO screen.
+inline constexpr long long nfo_max_bytes = 1 << 20;
 // Looked for in the current directory in this order; the first that opens is checked.
 inline constexpr std::array<const char*, 3> nfo_file_names = {"ZARN.NFO", "ZARNVEKO.NFO", "ZARNQIX.NFO"};
 
@@ -50,10 +53,11 @@ std::string nfo_checksum_text(std::uint32_t sum);
 // Files shorter than 11 bytes cannot hold the digits and fail.
 NfoCheckResult check_nfo_bytes(const std::vector<std::uint8_t>& file);
 
-// Checks one file, read in pieces so that its size does not matter; verdict missing when it does not open.
+// Checks one file, read in pieces; verdict missing when it is not a regular file that opens, failed at
+// once when it is larger than nfo_max_bytes.
 NfoCheckResult check_nfo_file(const char* path);
 
-// Checks the first of the NFO file names that opens in the current directory.
+// Checks the first of the NFO file names in the current directory that is a regular file and opens.
 NfoCheckResult check_nfo_files();
 
 // The file with its 18-byte trailer written so that it passes: an existing "\r\nCRC: hhhh-hhhh\r\n" trailer

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/regular_file.h"
 #include "platform/platform.h"
 
 namespace shell {
@@ -13,10 +14,6 @@ namespace {
 // Lines are taken 255 characters at a time; a longer line comes as several pieces, each tested
 // for the markers by itself.
 constexpr std::size_t piece_length = 255;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // Reads one piece of a line, line feed included, into `piece`; a carriage return right before the line
 // feed is dropped, so files with CR LF endings read as LF files do. The piece is C text: a NUL ends it,
@@ -51,7 +48,7 @@ ScriptText script_text;
 
 bool read_script_file(const char* path, ScriptText& script) {
   script = ScriptText{};
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  const base::OwnedFile file = base::open_regular_file(path);
   if (!file) return false;
   std::string line;
   if (!read_piece(file.get(), line) || line.find("ZARNSTART") == std::string::npos) return true;

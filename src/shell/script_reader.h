@@ -25,7 +25,7 @@ extern ScriptText script_text;
 // is missing), or 0 after showing "Can't find data file zarn.dat" when it cannot be opened.
 int load_script();
 
-// Reads a script file into `script`; false when the file cannot be opened.
+// Reads a script file into `script`; false when it is not a regular file that opens.
 bool read_script_file(const char* path, ScriptText& script);
 
 }  // namespace shell

@@ -74,6 +74,36 @@ TEST_F(BmpReaderTest, ShortColourTableIsReadAndPixelsFollowItWhateverTheHeaderSa
   EXPECT_EQ(image.pixels[3], 10);
 }
 
+// What many editors write: a 108- or 124-byte info header, pixels placed further on by the header's
+// pixel offset. Each reads as the plain 40-byte file of the same picture does.
+TEST_F(BmpReaderTest, LaterInfoHeadersAndGapsBeforeThePixelsReadLikeThePlainFile) {
+  std::vector<std::uint8_t> table(256 * 4, 0);
+  table[4 * 3] = 0x10;  // colour 3: blue 0x10, green 0x20, red 0x30
+  table[4 * 3 + 1] = 0x20;
+  table[4 * 3 + 2] = 0x30;
+  const auto rows = concat(bytes_counting_from(3, 4), bytes_counting_from(60, 4));
+  struct Case {
+    const char* what;
+    BmpFields fields;
+  };
+  const Case cases[] = {
+      {"40-byte header", {.width = 4, .height = 2}},
+      {"108-byte header", {.width = 4, .height = 2, .info_header_size = 108}},
+      {"124-byte header", {.width = 4, .height = 2, .info_header_size = 124}},
+      {"16 bytes between the colour table and the pixels", {.width = 4, .height = 2, .gap = 16}},
+      {"124-byte header and a gap", {.width = 4, .height = 2, .info_header_size = 124, .gap = 100}},
+      {"a pixel offset pointing into the headers", {.width = 4, .height = 2, .pixel_offset = 20}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(load(build_bmp(c.fields, table, rows)), shell::bmp_loaded) << c.what;
+    EXPECT_EQ(image.palette[3], 0x00102030u) << c.what;
+    EXPECT_EQ(image.pixels[0], 60) << c.what;  // the top row is the file's last
+    EXPECT_EQ(image.pixels[7], 6) << c.what;
+  }
+  EXPECT_EQ(load(build_bmp({.info_header_size = 12}, table, rows)), shell::bmp_not_supported)
+      << "the 12-byte header of OS/2 has another layout";
+}
+
 TEST_F(BmpReaderTest, TwentyFourBitsHasNoPalette) {
   const auto file = build_bmp({.width = 3, .height = 1, .bit_count = 24}, {}, bytes_counting_from(1, 12));
   ASSERT_EQ(load(file), shell::bmp_loaded);

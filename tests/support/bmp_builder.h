@@ -15,10 +15,13 @@ struct BmpFields {
   std::uint16_t bit_count = 8;
   std::uint32_t compression = 0;
   std::uint32_t colours_used = 0;
-  std::uint32_t pixel_offset = 0;  // as written in the header; the reader ignores it
+  std::uint32_t pixel_offset = 0;       // as written in the header; 0 writes where the pixels start
+  std::uint32_t info_header_size = 40;  // 108 and 124 are the later headers many editors write
+  std::uint32_t gap = 0;                // junk bytes between the colour table and the pixels
 };
 
-// The 14-byte file header and the 40-byte info header, followed by `colour_table` and `rows` as given.
+// The 14-byte file header and the info header (its later fields zero), followed by `colour_table`, the gap
+// and `rows` as given.
 inline std::vector<std::uint8_t> build_bmp(const BmpFields& f, const std::vector<std::uint8_t>& colour_table,
                                            const std::vector<std::uint8_t>& rows) {
   std::vector<std::uint8_t> out;
@@ -30,12 +33,12 @@ inline std::vector<std::uint8_t> build_bmp(const BmpFields& f, const std::vector
     u16(v & 0xFFFF);
     u16(v >> 16);
   };
-  const auto size = static_cast<std::uint32_t>(54 + colour_table.size() + rows.size());
+  const auto pixels_at = static_cast<std::uint32_t>(14 + f.info_header_size + colour_table.size() + f.gap);
   u16(f.type);
-  u32(size);
+  u32(static_cast<std::uint32_t>(pixels_at + rows.size()));
   u32(0);
-  u32(f.pixel_offset ? f.pixel_offset : static_cast<std::uint32_t>(54 + colour_table.size()));
-  u32(40);
+  u32(f.pixel_offset ? f.pixel_offset : pixels_at);
+  u32(f.info_header_size);
   u32(static_cast<std::uint32_t>(f.width));
   u32(static_cast<std::uint32_t>(f.height));
   u16(f.planes);
@@ -46,7 +49,9 @@ inline std::vector<std::uint8_t> build_bmp(const BmpFields& f, const std::vector
   u32(2835);
   u32(f.colours_used);
   u32(0);
+  out.resize(14 + f.info_header_size, 0);
   out.insert(out.end(), colour_table.begin(), colour_table.end());
+  out.insert(out.end(), f.gap, 0xEE);
   out.insert(out.end(), rows.begin(), rows.end());
   return out;
 }
