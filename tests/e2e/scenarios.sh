@@ -2,8 +2,8 @@
 # The real program on a virtual X display, driven as a person would, one scenario per run.
 # Usage: scenarios.sh SCENARIO ZARN ASSET_DIR OUT_DIR
 # Each scenario plays in its own copy of the assets under OUT_DIR/SCENARIO/, which keeps its screenshots
-# and what the program printed. Scenarios: intro, no_nfo, tampered_nfo, no_script, no_object, no_bitmaps,
-# display_lost, no_display.
+# and what the program printed. Scenarios: intro, no_nfo, tampered_nfo, fifo_nfo, no_script, dir_script,
+# no_object, no_bitmaps, display_lost, no_display.
 set -u
 scenario=$1
 export E2E_ZARN=$2
@@ -121,6 +121,20 @@ case $scenario in
     e2e_start "$work/release" || exit 1
     e2e_wait_window || exit 1
     check_only_escape_leaves
+    ;;
+  fifo_nfo)
+    # A FIFO nobody writes to: opened for reading, it would hold the frame thread for ever.
+    rm "$work/release/ZARN.NFO"
+    mkfifo "$work/release/ZARN.NFO"
+    e2e_start "$work/release" || exit 1
+    e2e_wait_window || exit 1
+    check_only_escape_leaves
+    ;;
+  dir_script)
+    rm "$work/release/zarn.dat"
+    mkdir "$work/release/zarn.dat"
+    e2e_start "$work/release" || exit 1
+    check_message_box ZARN "Can't find data file zarn.dat"
     ;;
   no_script)
     rm "$work/release/zarn.dat"
