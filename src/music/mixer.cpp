@@ -39,13 +39,18 @@ void end_sample(Voice& voice) {
   voice.position_fraction = 0;
 }
 
+// Only a ping-pong loop runs backward; a voice given another sample moves forward whatever it was doing.
+bool moving_backward(const Voice& voice) {
+  return voice.direction == direction_backward && (voice.sample->loop_type & loop_ping_pong);
+}
+
 // Frames until the voice reaches the loop end it moves towards (the sample's end without a loop), or -1
 // when it reaches none: a voice never given a frequency stands still. The division is exact, so after
 // that many frames the position is at or past the end, and every frame before it reads inside the loop
 // plus the guard word.
 std::int64_t frames_to_boundary(const Voice& voice, Fixed32 position, Fixed32 step) {
   const Sample& sample = *voice.sample;
-  const Fixed32 distance = voice.direction == direction_backward
+  const Fixed32 distance = moving_backward(voice)
                                ? position - whole(sample.loop_start)
                                : whole(sample.loop_start + sample.loop_length) - position;
   if (distance <= 0) return 0;
@@ -139,23 +144,40 @@ Fixed32 mix_segment(Voice& voice, float* out, std::int64_t frames, Fixed32 posit
   return position;
 }
 
-// Reflects the position into the ping-pong loop [start, end): past the end it comes back one unit short
-// of the mirror image, so the end frame itself is never read twice; past the start it mirrors at the
-// start, so it never falls below it.
+// A whole number of round trips through a ping-pong loop of `length` taken out of how far the voice
+// went past a loop end, so that a position far outside (a tiny loop at a high step) turns in a few
+// reflections. A round trip only drifts by one 2^-32 unit, which nobody hears.
+Fixed32 without_round_trips(Fixed32 overshoot, Fixed32 length) { return overshoot % (2 * length); }
+
+// Turns the voice at the loop end it has reached, then reflects the position until it lies inside the
+// ping-pong loop with frames to go: forward below `end`, backward above `start`. The turn is made
+// whatever the position: a voice moving backward that lands exactly on `start` would otherwise find no
+// frames left before the boundary again and never move. Past the end the position comes back one unit short of the mirror image, so the end
+// frame itself is never read twice; past the start it mirrors at the start (the unit taken off there
+// would put a loop from frame 0 at frame -1).
 Fixed32 reflect(Voice& voice, Fixed32 position, Fixed32 start, Fixed32 end) {
-  while (position < start || position >= end) {
-    if (position >= end) {
-      position = 2 * end - position - smallest_step;
-      voice.direction = direction_backward;
-    } else {
-      position = 2 * start - position;
-      voice.direction = direction_forward;
-    }
+  const Fixed32 length = end - start;
+  bool backward = moving_backward(voice);
+  if (backward) {
+    position = start - without_round_trips(start - position, length);
+  } else {
+    position = end + without_round_trips(position - end, length);
   }
+  do {
+    if (backward) {
+      position = 2 * start - position;
+    } else {
+      position = 2 * end - position - smallest_step;
+    }
+    backward = !backward;
+  } while (backward ? position <= start : position >= end);
+  voice.direction = backward ? direction_backward : direction_forward;
   return position;
 }
 
 // At the loop end the voice moves into the loop, or falls silent without one. False when it has ended.
+// Afterwards the voice lies inside the loop with frames to go before its next boundary (a forward voice
+// is below the end, a backward one above the start), so every boundary costs at least one frame.
 bool pass_boundary(Voice& voice, Fixed32& position) {
   const Sample& sample = *voice.sample;
   const Fixed32 start = whole(sample.loop_start);
@@ -165,8 +187,9 @@ bool pass_boundary(Voice& voice, Fixed32& position) {
     return false;
   }
   if (sample.loop_type & loop_forward) {
-    do position -= length;
-    while (position >= start + length);
+    // However far past the end (one step at most in play), the voice wraps in one go.
+    position = start + (position - start - length) % length;
+    voice.direction = direction_forward;
   } else {
     position = reflect(voice, position, start, start + length);
   }
@@ -182,8 +205,10 @@ void mix_voice(Voice& voice, float* out, std::int32_t frames, const VolumeRamp& 
   Fixed32 position = position_of(voice);
   const Fixed32 speed = step_of(voice);
   std::int64_t left = frames;
+  // Each pass mixes at least one frame, or passes a boundary after which the next one is at least a frame
+  // away (pass_boundary), or ends the voice: the loop ends after at most 2 x frames passes.
   while (left > 0) {
-    const Fixed32 step = voice.direction == direction_backward ? -speed : speed;
+    const Fixed32 step = moving_backward(voice) ? -speed : speed;
     const std::int64_t to_boundary = frames_to_boundary(voice, position, speed);
     std::int64_t n = (to_boundary >= 0 && to_boundary <= left) ? to_boundary : left;
     set_up_ramp(voice, ramp);

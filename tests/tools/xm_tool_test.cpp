@@ -58,6 +58,23 @@ TEST_F(XmTool, RenderWritesTheSameWavFileEveryTime) {
   EXPECT_FALSE(platform::headless::wave_is_open());
 }
 
+// A voice running backward through a ping-pong loop from frame 0 lands exactly on that frame at E-4
+// with finetune 10; it once kept its direction there and held the block fill for ever.
+TEST_F(XmTool, RenderFinishesOnAPingPongLoopFromFrameZero) {
+  music::XmSong song = test_support::song_with(1, 4, {{0, 0, {test_support::c4 + 4, 1, 0, 0, 0}}});
+  music::XmSample sample = test_support::ramp_sample(3);
+  sample.loop_bits = music::xm_loop_ping_pong;
+  sample.loop_start = 0;
+  sample.loop_length = 3;
+  sample.finetune = 10;
+  song.instruments = {test_support::instrument_with({sample})};
+  folder.write("ping-pong.xm", music::write_xm(song));
+  ASSERT_EQ(run({"render", "ping-pong.xm", "out.wav", "--seconds", "2"}), tools::exit_ok);
+  const auto wav = tools::read_file_bytes("out.wav");
+  ASSERT_TRUE(wav);
+  EXPECT_EQ(wav->size(), 44u + 88200u * 4);
+}
+
 TEST_F(XmTool, ExitCodes) {
   folder.write("song.xm", music::write_xm(test_support::song_with(1, 1, {})));
   folder.write("junk.xm", "not a module");
