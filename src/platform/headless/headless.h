@@ -36,6 +36,10 @@ bool window_open();
 void play_wave_bytes(std::uint64_t bytes);
 // Whether wave_open succeeds (true after reset): false stands for a machine without sound output.
 void set_wave_available(bool available);
+// Whether the device is paced by its caller, who fills each block directly (true after reset), or plays
+// on as a sound card would, with the sound system's wave thread refilling it (false; play_wave_bytes
+// then stands for the card).
+void set_wave_paced_by_caller(bool paced);
 bool wave_is_open();
 
 }  // namespace platform::headless

@@ -39,6 +39,7 @@ HeadlessState state;
 struct HeadlessWave {
   std::atomic<bool> available{true};
   std::atomic<bool> open{false};
+  std::atomic<bool> paced_by_caller{true};
   std::atomic<std::uint64_t> played{0};  // bytes
 };
 
@@ -133,6 +134,11 @@ bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
 
 std::uint64_t wave_bytes_played() { return wave.open ? wave.played.load() : 0; }
 
+// Nothing here reads the buffer: whoever moves the device on reads the blocks themselves.
+void wave_publish(std::uint64_t) {}
+
+bool wave_paced_by_caller() { return wave.paced_by_caller; }
+
 void wave_close() {
   wave.open = false;
   wave.played = 0;
@@ -155,6 +161,7 @@ void reset() {
   state.quit = false;
   state.loop_ended = false;
   wave.available = true;
+  wave.paced_by_caller = true;
 }
 
 void set_clock_ms(std::uint32_t now) {
@@ -198,6 +205,8 @@ void play_wave_bytes(std::uint64_t bytes) {
 }
 
 void set_wave_available(bool available) { wave.available = available; }
+
+void set_wave_paced_by_caller(bool paced) { wave.paced_by_caller = paced; }
 
 bool wave_is_open() { return wave.open; }
 

@@ -19,23 +19,35 @@ struct SdlWave {
   SDL_AudioDeviceID device = 0;
   const std::uint8_t* buffer = nullptr;
   std::uint32_t bytes = 0;
-  std::atomic<std::uint64_t> played{0};  // written by the audio callback, read by the wave thread
+  std::atomic<std::uint64_t> played{0};     // written by the audio callback, read by the wave thread
+  std::atomic<std::uint64_t> published{0};  // written by the wave thread, read by the audio callback
 };
 
 SdlWave wave;
 
-// Audio thread: the next `length` bytes of the loop, from where the count says the card has got to.
-void copy_from_loop(void*, Uint8* stream, int length) {
-  std::uint64_t played = wave.played.load(std::memory_order_relaxed);
-  int done = 0;
-  while (done < length) {
-    const std::uint32_t at = static_cast<std::uint32_t>(played % wave.bytes);
-    const int n = static_cast<int>(std::min<std::uint64_t>(wave.bytes - at, static_cast<std::uint64_t>(length - done)));
-    std::memcpy(stream + done, wave.buffer + at, static_cast<std::size_t>(n));
-    done += n;
-    played += static_cast<std::uint64_t>(n);
+// Copies `length` bytes of the loop from byte `from` on (counted across the loops).
+void copy_loop(Uint8* stream, std::uint64_t from, std::uint64_t length) {
+  while (length > 0) {
+    const auto at = static_cast<std::uint32_t>(from % wave.bytes);
+    const std::uint64_t n = std::min<std::uint64_t>(wave.bytes - at, length);
+    std::memcpy(stream, wave.buffer + at, static_cast<std::size_t>(n));
+    stream += n;
+    from += n;
+    length -= n;
   }
-  wave.played.store(played, std::memory_order_release);
+}
+
+// Audio thread: the next `length` bytes of the loop, from where the count says the card has got to.
+// Only published bytes are played; where the writer has fallen behind the card hears silence and the
+// count moves on all the same, as time does.
+void copy_from_loop(void*, Uint8* stream, int length) {
+  const std::uint64_t played = wave.played.load(std::memory_order_relaxed);
+  const std::uint64_t published = wave.published.load(std::memory_order_acquire);
+  const auto wanted = static_cast<std::uint64_t>(length);
+  const std::uint64_t ready = published > played ? std::min(published - played, wanted) : 0;
+  copy_loop(stream, played, ready);
+  std::memset(stream + ready, 0, static_cast<std::size_t>(wanted - ready));
+  wave.played.store(played + wanted, std::memory_order_release);
 }
 
 }  // namespace
@@ -51,6 +63,8 @@ bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
   wave.buffer = buffer;
   wave.bytes = bytes;
   wave.played = 0;
+  // The zeros the buffer starts with are its first loop.
+  wave.published = bytes;
   SDL_AudioSpec want{};
   want.freq = rate;
   want.format = AUDIO_S16LSB;
@@ -70,6 +84,10 @@ bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
 
 std::uint64_t wave_bytes_played() { return wave.played.load(std::memory_order_acquire); }
 
+void wave_publish(std::uint64_t bytes) { wave.published.store(bytes, std::memory_order_release); }
+
+bool wave_paced_by_caller() { return false; }
+
 void wave_close() {
   if (wave.device == 0) return;
   SDL_CloseAudioDevice(wave.device);  // returns once the callback can no longer run
@@ -78,6 +96,7 @@ void wave_close() {
   wave.buffer = nullptr;
   wave.bytes = 0;
   wave.played = 0;
+  wave.published = 0;
 }
 
 void raise_thread_priority() { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL); }
