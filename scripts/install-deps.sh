@@ -9,6 +9,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core   # the asset generator rasterises its lettering from DejaVu
   zlib1g-dev                          # PNG pictures of the tools
   xvfb xauth xdotool x11-apps x11-utils imagemagick  # end-to-end runs on a virtual display
+  openmpt123 xmp                      # peers of the module render benchmark, used there only
 )
 
 missing=()
