@@ -84,6 +84,7 @@ struct Sample {
   std::uint8_t stored_bits = 0;   // 8 or 16: the width of the data in the file, for the tools
   std::uint8_t loop_type = 0;     // loop_none, loop_forward or loop_ping_pong; 0 only in empty_sample
   std::int8_t relative_note = 0;  // semitones added to the played note
+  std::array<char, 23> name{};    // as stored (22 bytes, any byte values), NUL-terminated; for the tools
 };
 
 // Fills the unused slots of instruments and stands in wherever no sample is found; never released.
@@ -112,6 +113,7 @@ struct Instrument {
   std::uint8_t vibrato_type = 0;
   std::uint8_t vibrato_sweep = 0, vibrato_depth = 0, vibrato_rate = 0;
   std::uint16_t fadeout = 0;  // twice the file's value, doubled in 16 bits
+  std::array<char, 23> name{};  // as stored (22 bytes, any byte values), NUL-terminated; for the tools
 };
 
 // Stands in for an instrument number beyond the module's instruments: no samples, no envelopes, no
@@ -141,6 +143,7 @@ struct Module {
   std::uint16_t default_speed = 0;       // ticks per row at start, at least 1
   std::uint16_t default_bpm = 0;         // tempo at start, at least min_bpm
   std::array<std::uint8_t, order_table_size> order_table{};
+  std::array<char, 21> name{};  // as stored (20 bytes, any byte values), NUL-terminated; for the tools
   std::uint8_t initial_global_volume = 0;
   std::int32_t global_volume = 0;  // 0..64
   std::uint8_t global_volume_slide = 0;

@@ -25,8 +25,9 @@ constexpr std::uint8_t full_global_volume = 64;
 constexpr std::uint8_t packed_cell_flag = 0x80;
 // The most bytes a cell takes: a flag byte and all five fields.
 constexpr std::size_t max_cell_bytes = 6;
-constexpr std::int64_t instrument_name_and_type_bytes = 23;
-constexpr std::int64_t sample_name_and_reserved_bytes = 23;
+constexpr std::int64_t module_name_position = 17;
+constexpr std::int64_t instrument_type_bytes = 1;
+constexpr std::int64_t sample_reserved_bytes = 1;
 constexpr std::uint8_t sample_type_forward = 1;
 constexpr std::uint8_t sample_type_ping_pong = 2;
 constexpr std::uint8_t sample_type_16_bit = 0x10;
@@ -138,8 +139,19 @@ bool has_magic(XmInput& in) {
   return std::memcmp(magic.data(), xm_magic, xm_magic_size) == 0;
 }
 
-// Reads the header stretches from position 60 and leaves the position where the patterns begin.
+// Reads a name of size - 1 bytes; the last place keeps its NUL.
+template <std::size_t size>
+void read_name(XmInput& in, std::array<char, size>& name) {
+  std::array<std::uint8_t, size> raw{};
+  in.read(raw.data(), static_cast<std::int64_t>(size) - 1);
+  std::copy(raw.begin(), raw.end(), name.begin());
+}
+
+// Reads the module's name and the header stretches from position 60, and leaves the position where the
+// patterns begin.
 LoadResult read_header(XmInput& in, Module& module, std::uint16_t& file_pattern_count) {
+  in.seek(module_name_position);
+  read_name(in, module.name);
   in.seek(header_size_position);
   const std::uint32_t header_size = in.u32();
   const std::uint16_t song_length = in.u16();
@@ -353,7 +365,8 @@ std::uint32_t read_sample_header(XmInput& in, Sample& sample) {
   const std::uint8_t type = in.u8();
   sample.panning = in.u8();
   sample.relative_note = static_cast<std::int8_t>(in.u8());
-  in.skip(sample_name_and_reserved_bytes);
+  in.skip(sample_reserved_bytes);
+  read_name(in, sample.name);
 
   sample.loop_type = (type & sample_type_ping_pong) ? loop_ping_pong
                      : (type & sample_type_forward) ? loop_forward
@@ -446,7 +459,8 @@ bool read_sample_data(XmInput& in, Sample& sample, std::uint32_t stored_bytes) {
 LoadResult read_instrument(XmInput& in, Instrument& instrument) {
   const std::int64_t start = in.position();
   const std::uint32_t header_size = in.u32();
-  in.skip(instrument_name_and_type_bytes);
+  read_name(in, instrument.name);
+  in.skip(instrument_type_bytes);
   const std::uint16_t sample_count = in.u16();
   if (sample_count > max_samples_per_instrument) return refuse("an instrument has more than 16 samples");
   if (sample_count == 0) {

@@ -14,6 +14,7 @@
 #include "tools/file_bytes.h"
 #include "tools/tool_command.h"
 #include "tools/xm.h"
+#include "music/effects.h"
 
 namespace {
 
@@ -42,6 +43,22 @@ TEST_F(XmTool, TracePrintsEachTick) {
   EXPECT_EQ(lines[3].substr(0, 19), "  0   1   0   2 125");
 }
 
+// The names a musician knows the module by, made readable: other bytes show as '?', padding is left out.
+TEST_F(XmTool, InfoShowsTheNamesOfModuleInstrumentsAndSamples) {
+  music::XmSong song = test_support::small_song();
+  song.name = "Song\x01name   ";
+  song.instruments[0].name = "lead";
+  song.instruments[0].samples[0].name = "saw \xE9";
+  folder.write("song.xm", music::write_xm(song));
+  ::testing::internal::CaptureStdout();
+  ASSERT_EQ(run({"info", "song.xm"}), tools::exit_ok);
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("name:          Song?name\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("instrument 1 \"lead\": 2 samples"), std::string::npos) << out;
+  EXPECT_NE(out.find("sample 0 \"saw ?\": 40 frames"), std::string::npos) << out;
+  EXPECT_NE(out.find("instrument 2 \"\": 0 samples"), std::string::npos) << out;
+}
+
 TEST_F(XmTool, RenderWritesTheSameWavFileEveryTime) {
   folder.write("song.xm", music::write_xm(test_support::small_song()));
   ASSERT_EQ(run({"render", "song.xm", "first.wav", "--seconds", "0.5"}), tools::exit_ok);
@@ -58,6 +75,47 @@ TEST_F(XmTool, RenderWritesTheSameWavFileEveryTime) {
   EXPECT_FALSE(platform::headless::wave_is_open());
 }
 
+// Without --seconds a render plays the song once: up to where it comes back to an order position it has
+// played (through the restart position or a jump), or runs off the end of its order table; --loops N
+// plays N passes, --seconds caps them. One row is 6 ticks of 882 frames here.
+TEST_F(XmTool, RenderPlaysOnePassOfTheSongOrAsManyAsAsked) {
+  constexpr std::size_t row_frames = 6 * 882;
+  const auto song_of = [](std::vector<std::uint8_t> orders, std::uint16_t restart, bool jump_back_to_1) {
+    music::XmSong song = test_support::song_with(1, 4, {{0, 0, {test_support::c4, 1, 0, 0, 0}}});
+    music::XmPattern jumping = song.patterns[0];
+    jumping.cells[3] = {0, 0, 0, music::effect_position_jump, 1};  // B01 on the last row
+    song.patterns.push_back(jumping);
+    if (jump_back_to_1) orders.back() = 1;
+    song.orders = orders;
+    song.restart_position = restart;
+    return song;
+  };
+  struct Case {
+    const char* what;
+    music::XmSong song;
+    std::vector<std::string> options;
+    std::size_t rows;
+  };
+  const Case cases[] = {
+      {"to the end of the orders", song_of({0, 0, 0}, 0, false), {}, 12},
+      {"to the end, restart inside", song_of({0, 0, 0}, 2, false), {}, 12},
+      {"a jump back", song_of({0, 0, 0}, 0, true), {}, 12},
+      {"two passes, restart inside", song_of({0, 0, 0}, 2, false), {"--loops", "2"}, 12 + 4},
+      {"three passes of a jump back", song_of({0, 0, 0}, 0, true), {"--loops", "3"}, 12 + 8 + 8},
+      {"capped", song_of({0, 0, 0}, 0, false), {"--seconds", "0.1", "--loops", "5"}, 0},
+  };
+  for (const Case& c : cases) {
+    folder.write("song.xm", music::write_xm(c.song));
+    std::vector<std::string> args = {"render", "song.xm", "out.wav"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    ASSERT_EQ(run(args), tools::exit_ok) << c.what;
+    const auto wav = tools::read_file_bytes("out.wav");
+    ASSERT_TRUE(wav) << c.what;
+    const std::size_t frames = c.rows != 0 ? c.rows * row_frames : 4410;
+    EXPECT_EQ(wav->size(), 44 + frames * 4) << c.what;
+  }
+}
+
 // A voice running backward through a ping-pong loop from frame 0 lands exactly on that frame at E-4
 // with finetune 10; it once kept its direction there and held the block fill for ever.
 TEST_F(XmTool, RenderFinishesOnAPingPongLoopFromFrameZero) {
@@ -69,7 +127,7 @@ TEST_F(XmTool, RenderFinishesOnAPingPongLoopFromFrameZero) {
   sample.finetune = 10;
   song.instruments = {test_support::instrument_with({sample})};
   folder.write("ping-pong.xm", music::write_xm(song));
-  ASSERT_EQ(run({"render", "ping-pong.xm", "out.wav", "--seconds", "2"}), tools::exit_ok);
+  ASSERT_EQ(run({"render", "ping-pong.xm", "out.wav", "--loops", "10", "--seconds", "2"}), tools::exit_ok);
   const auto wav = tools::read_file_bytes("out.wav");
   ASSERT_TRUE(wav);
   EXPECT_EQ(wav->size(), 44u + 88200u * 4);
