@@ -2,6 +2,7 @@
 // zarn-tool xm trace FILE [--ticks N]: the replay's state after each tick, as the intro plays it.
 // zarn-tool xm render FILE OUT.wav [--seconds S] [--loops N]: the module through the sound system, as a
 // WAV file: one pass of the song (or N), at most S seconds.
+// zarn-tool xm play FILE [--loop]: the module through the sound card, one pass or for ever.
 #include "tools/xm.h"
 
 #include <unistd.h>
@@ -19,9 +20,11 @@
 #include "music/sound_system.h"
 #include "music/xm_loader.h"
 #include "platform/platform.h"
+#include "tools/song_passes.h"
 #include "tools/tool_command.h"
 #include "tools/wav_file.h"
 #include "tools/wave_render.h"
+#include "tools/xm_play.h"
 
 namespace tools {
 namespace {
@@ -169,47 +172,6 @@ constexpr double max_render_seconds = 3600;
 constexpr int max_render_loops = 1000;
 constexpr std::int64_t progress_every_blocks = 50;
 
-// Follows the order positions tick by tick to find where each pass through the song ends: where the
-// song comes back to an order position it has played in this pass (through the restart position or a
-// jump), or runs off the end of its order table. A tick runs every samples_per_tick frames, so the
-// frames before each tick are known exactly.
-struct SongPasses {
-  std::array<bool, music::order_table_size> played{};
-  bool started = false;
-  std::int64_t frames = 0;       // output frames before the tick about to run
-  int passes_wanted = 1;
-  int passes_done = 0;
-  std::int64_t end_frame = -1;   // where the last wanted pass ended; -1 until then
-};
-
-SongPasses song_passes;
-
-// The order position the coming tick enters, or -1 when it stays on its row's order position.
-std::int32_t order_entered(const music::Module& module) {
-  if (!song_passes.started) return module.order_position;
-  return module.tick == 0 ? module.next_order : -1;
-}
-
-bool leaves_the_order_table(const music::Module& module) {
-  return module.tick == 0 && module.order_position == module.song_length - 1 && module.next_row == 0 &&
-         module.next_order == module.restart_position;
-}
-
-// The tick callback of a rendered module: play_tick, with the song's passes counted around it.
-void tick_and_count_passes(music::Module& module) {
-  SongPasses& passes = song_passes;
-  const std::int32_t entered = order_entered(module);
-  const bool pass_ends = passes.started && (leaves_the_order_table(module) || (entered >= 0 && passes.played[entered]));
-  if (pass_ends) {
-    passes.played.fill(false);
-    if (++passes.passes_done == passes.passes_wanted && passes.end_frame < 0) passes.end_frame = passes.frames;
-  }
-  if (entered >= 0) passes.played[entered] = true;
-  passes.started = true;
-  music::play_tick(module);
-  passes.frames += std::max(module.samples_per_tick, 1);
-}
-
 struct RenderRequest {
   const char* path = nullptr;
   const char* out_path = nullptr;
@@ -220,7 +182,7 @@ struct RenderRequest {
 void print_progress(const RenderRequest& request, const music::Module& module, std::int64_t frames) {
   std::fprintf(stderr, "\rrendering %s: %.1f s, order %d of %d, pass %d of %d ", request.path,
                static_cast<double>(frames) / music::intro_mix_rate, module.order_position + 1, module.song_length,
-               std::min(song_passes.passes_done + 1, request.loops), request.loops);
+               std::min(song_passes_done() + 1, request.loops), request.loops);
 }
 
 // Renders block after block with the wave thread's block fill, and writes each block as it comes, up to
@@ -234,7 +196,8 @@ bool render_to_wav(const RenderRequest& request, music::Module& module, WavWrite
   for (std::int64_t blocks = 1;; ++blocks) {
     block.clear();
     if (!render_blocks(1, block)) return false;
-    const std::int64_t end = song_passes.end_frame >= 0 ? std::min(cap_frames, song_passes.end_frame) : cap_frames;
+    const std::int64_t pass_end = song_passes_end_frame();
+    const std::int64_t end = pass_end >= 0 ? std::min(cap_frames, pass_end) : cap_frames;
     const std::int64_t frames = std::min<std::int64_t>(sound.block_frames, end - written);
     if (!wav.append(block.data(), static_cast<std::size_t>(frames) * platform::wave_channels)) return false;
     written += frames;
@@ -257,9 +220,7 @@ int render(const RenderRequest& request) {
     return exit_failure;
   }
   WavWriter wav;
-  song_passes = SongPasses{};
-  song_passes.passes_wanted = request.loops;
-  module.tick_callback = tick_and_count_passes;
+  count_song_passes(module, request.loops);
   bool ok = wav.open(request.out_path, platform::wave_channels, music::intro_mix_rate);
   if (ok && !music::start_module(&module)) {
     std::fprintf(stderr, "zarn-tool xm: cannot play %s\n", request.path);
@@ -307,7 +268,7 @@ bool parse_render(int argc, char** argv, RenderRequest& request) {
 int usage() {
   std::fprintf(stderr,
                "usage: zarn-tool xm info FILE | xm trace FILE [--ticks N] |"
-               " xm render FILE OUT.wav [--seconds S] [--loops N]\n");
+               " xm render FILE OUT.wav [--seconds S] [--loops N] | xm play FILE [--loop]\n");
   return exit_usage;
 }
 
@@ -320,6 +281,8 @@ int xm_main(int argc, char** argv) {
     const int ticks = parse_ticks(argv[3]);
     return ticks != 0 ? trace(argv[1], ticks) : usage();
   }
+  if (argc == 2 && std::strcmp(argv[0], "play") == 0) return xm_play(argv[1], false);
+  if (argc == 3 && std::strcmp(argv[0], "play") == 0 && std::strcmp(argv[2], "--loop") == 0) return xm_play(argv[1], true);
   RenderRequest request;
   if (argc >= 1 && std::strcmp(argv[0], "render") == 0) return parse_render(argc, argv, request) ? render(request) : usage();
   return usage();

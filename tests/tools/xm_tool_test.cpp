@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -14,7 +18,12 @@
 #include "tools/file_bytes.h"
 #include "tools/tool_command.h"
 #include "tools/xm.h"
+#include "tools/xm_play.h"
 #include "music/effects.h"
+#include "music/sound_system.h"
+#if ZARN_TEST_SOUND_CARD_SDL
+#include "platform/sdl/sdl_wave_device.h"
+#endif
 
 namespace {
 
@@ -133,6 +142,63 @@ TEST_F(XmTool, RenderFinishesOnAPingPongLoopFromFrameZero) {
   EXPECT_EQ(wav->size(), 44u + 88200u * 4);
 }
 
+#if ZARN_TEST_SOUND_CARD_SDL
+// xm play through SDL's dummy audio driver, which takes the sound at the card's pace and plays it
+// nowhere: one pass and out, for ever until Ctrl-C, and no card at all.
+class XmPlay : public XmTool {
+ protected:
+  void SetUp() override {
+    folder.write("song.xm", music::write_xm(test_support::song_with(1, 4, {{0, 0, {test_support::c4, 1, 0, 0, 0}}})));
+    tools::set_sound_card(&platform::sdl::sdl_wave_device());
+  }
+  void TearDown() override {
+    tools::set_sound_card(nullptr);
+    unsetenv("SDL_AUDIODRIVER");
+  }
+  // Afterwards the wave thread has joined and the device is closed.
+  static void expect_all_closed() {
+    EXPECT_FALSE(music::sound_system.open);
+    EXPECT_FALSE(music::sound_system.thread.joinable());
+    EXPECT_TRUE(music::sound_system.thread_done);
+  }
+};
+
+TEST_F(XmPlay, PlaysOnePassAndEnds) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(run({"play", "song.xm"}), tools::exit_ok);
+  const std::string status = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(status.find("order   0  pattern   0  row   3  speed  6  125 BPM"), std::string::npos) << status;
+  expect_all_closed();
+}
+
+TEST_F(XmPlay, CtrlCStopsPlayingForEver) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  std::thread user([] {
+    // Once the wave thread has filled blocks for a while the module plays and the handler is in place.
+    while (music::sound_system.blocks_filled.load() < 30) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::raise(SIGINT);
+  });
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(run({"play", "song.xm", "--loop"}), tools::exit_ok);
+  ::testing::internal::GetCapturedStderr();
+  user.join();
+  expect_all_closed();
+}
+
+TEST_F(XmPlay, WithoutASoundDeviceSaysSoInOneLine) {
+  for (const bool card : {true, false}) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    if (!card) tools::set_sound_card(nullptr);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(run({"play", "song.xm"}), tools::exit_failure);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("zarn-tool xm: no sound device to play on\n"), std::string::npos) << said;
+    expect_all_closed();
+  }
+}
+#endif
+
 TEST_F(XmTool, ExitCodes) {
   folder.write("song.xm", music::write_xm(test_support::song_with(1, 1, {})));
   folder.write("junk.xm", "not a module");
@@ -156,6 +222,12 @@ TEST_F(XmTool, ExitCodes) {
       {{"render", "song.xm", "out.wav", "--seconds", "0.1"}, tools::exit_ok},
       {{"render", "junk.xm", "out.wav"}, tools::exit_failure},
       {{"render", "song.xm", "no-such-folder/out.wav", "--seconds", "0.1"}, tools::exit_failure},
+      {{"render", "song.xm", "out.wav", "--loops", "0"}, tools::exit_usage},
+      {{"render", "song.xm", "out.wav", "--loops", "2", "--seconds"}, tools::exit_usage},
+      {{"render", "song.xm", "out.wav", "--frobnicate", "2"}, tools::exit_usage},
+      {{"play"}, tools::exit_usage},
+      {{"play", "song.xm", "--frobnicate"}, tools::exit_usage},
+      {{"play", "junk.xm"}, tools::exit_failure},
   };
   for (const Case& c : cases) {
     std::string line;
