@@ -44,8 +44,8 @@ inline constexpr std::uint8_t envelope_on = 1;
 inline constexpr std::uint8_t envelope_sustain = 2;
 inline constexpr std::uint8_t envelope_loop = 4;
 
-// The slowest tempo a module starts with: the slowest one the tempo command can set.
-inline constexpr std::uint16_t min_bpm = 32;
+// The slowest tempo a module starts with: a tempo of 0 has no frames per tick.
+inline constexpr std::uint16_t min_bpm = 1;
 
 // Bit 0 of Module::flags: periods come from the linear table, not the Amiga table.
 inline constexpr std::uint16_t flag_linear_periods = 1;
@@ -140,7 +140,7 @@ struct Module {
   std::int32_t pattern_slots = 0;        // the larger of the file's pattern count and referenced_patterns
   std::int16_t instrument_count = 0;     // 0..128
   std::uint16_t flags = 0;               // flag_linear_periods
-  std::uint16_t default_speed = 0;       // ticks per row at start, at least 1
+  std::uint16_t default_speed = 0;       // ticks per row at start; 0 plays a row on every tick
   std::uint16_t default_bpm = 0;         // tempo at start, at least min_bpm
   std::array<std::uint8_t, order_table_size> order_table{};
   std::array<char, 21> name{};  // as stored (20 bytes, any byte values), NUL-terminated; for the tools

@@ -172,8 +172,9 @@ LoadResult read_header(XmInput& in, Module& module, std::uint16_t& file_pattern_
   module.song_length = static_cast<std::int16_t>(std::clamp<int>(song_length, 1, order_table_size));
   module.restart_position = restart_position < module.song_length ? static_cast<std::int16_t>(restart_position) : 0;
   module.instrument_count = static_cast<std::int16_t>(std::min<int>(instrument_count, max_instruments));
-  // Speed 0 or a crawling tempo would stall the song.
-  module.default_speed = std::max<std::uint16_t>(default_speed, 1);
+  // Speed 0 stays: rows then last one tick each, as after the speed command F00, and pattern delays
+  // (EEy) last nothing. Only a tempo of 0 has no frames per tick; every other tempo plays, however slow.
+  module.default_speed = default_speed;
   module.default_bpm = std::max(default_bpm, min_bpm);
   // The header size moves the position either way: a short one (20 plus the orders used) makes the
   // patterns start inside the 256 bytes just read as the order table.

@@ -80,10 +80,11 @@ TEST(XmBadInput, HeaderValuesAreClampedSoTheReplayCannotStall) {
       {"restart at the song length starts over", test_support::at_restart_position, 3, 3, 0, 2, 6, 125, 2},
       {"restart within the song stays", test_support::at_restart_position, 2, 3, 2, 2, 6, 125, 2},
       {"256 channels are allowed", test_support::at_channel_count, 256, 3, 0, 256, 6, 125, 2},
-      {"speed 0 becomes 1", test_support::at_default_speed, 0, 3, 0, 2, 1, 125, 2},
-      {"BPM 0 becomes the slowest tempo", test_support::at_default_bpm, 0, 3, 0, 2, 6, 32, 2},
-      {"BPM 31 too", test_support::at_default_bpm, 31, 3, 0, 2, 6, 32, 2},
-      {"BPM 32 stays", test_support::at_default_bpm, 32, 3, 0, 2, 6, 32, 2},
+      {"speed 0 stays, a row on every tick", test_support::at_default_speed, 0, 3, 0, 2, 0, 125, 2},
+      {"BPM 0 becomes the slowest tempo", test_support::at_default_bpm, 0, 3, 0, 2, 6, 1, 2},
+      {"BPM 1 stays", test_support::at_default_bpm, 1, 3, 0, 2, 6, 1, 2},
+      {"BPM 31 stays", test_support::at_default_bpm, 31, 3, 0, 2, 6, 31, 2},
+      {"BPM above 255 stays", test_support::at_default_bpm, 1000, 3, 0, 2, 6, 1000, 2},
       {"instruments beyond 128 are never read", test_support::at_instrument_count, 40000, 3, 0, 2, 6, 125, 128},
   };
   const Bytes base = music::write_xm(test_support::small_song());

@@ -125,6 +125,30 @@ TEST_F(XmTool, RenderPlaysOnePassOfTheSongOrAsManyAsAsked) {
   }
 }
 
+// The header's speed and tempo as stored, to their extremes: every pass ends, however short or long its
+// ticks. Four rows; frames per tick = 5 x 44100 / (2 x BPM).
+TEST_F(XmTool, RenderEndsAtEverySpeedAndTempo) {
+  const struct {
+    std::uint16_t speed, bpm;
+    std::size_t frames;
+  } cases[] = {
+      {0, 125, 4 * 882},          // a row on every tick
+      {1, 65535, 4 * 1},          // one frame a tick
+      {31, 1, 44100},             // 110250 frames a tick: the one second asked for ends first
+      {6, 0, 44100},              // a tempo of 0 plays as 1
+  };
+  for (const auto& c : cases) {
+    music::XmSong song = test_support::song_with(1, 4, {{0, 0, {test_support::c4, 1, 0, 0, 0}}});
+    song.default_speed = c.speed;
+    song.default_bpm = c.bpm;
+    folder.write("song.xm", music::write_xm(song));
+    ASSERT_EQ(run({"render", "song.xm", "out.wav", "--seconds", "1"}), tools::exit_ok) << c.speed << " " << c.bpm;
+    const auto wav = tools::read_file_bytes("out.wav");
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->size(), 44 + c.frames * 4) << c.speed << " " << c.bpm;
+  }
+}
+
 // A voice running backward through a ping-pong loop from frame 0 lands exactly on that frame at E-4
 // with finetune 10; it once kept its direction there and held the block fill for ever.
 TEST_F(XmTool, RenderFinishesOnAPingPongLoopFromFrameZero) {
