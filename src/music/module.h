@@ -19,7 +19,8 @@ namespace music {
 inline constexpr int max_channels = 256;
 // Order entries are bytes: no order can name a pattern beyond 255.
 inline constexpr int max_patterns = 256;
-inline constexpr int max_pattern_rows = 256;
+// Row counts are 16-bit; the loader bounds the cells of all patterns by the file's size instead.
+inline constexpr int max_pattern_rows = 65535;
 inline constexpr int order_table_size = 256;
 // Cell instrument numbers are 1..128; a file's further instruments could never play.
 inline constexpr int max_instruments = 128;

@@ -49,6 +49,7 @@ class XmInput {
 
   std::int64_t position() const { return position_; }
   std::int64_t remaining() const { return end_ - position_; }
+  std::int64_t size() const { return end_; }
   bool at_end() const { return position_ >= end_; }
   void seek(std::int64_t position) { position_ = std::clamp<std::int64_t>(position, 0, end_); }
   void skip(std::int64_t count) { seek(position_ + count); }
@@ -257,16 +258,27 @@ void read_cells(XmInput& in, PatternCell* cells, std::int32_t count) {
   }
 }
 
+// The cells all patterns of a file may take. A stored cell takes at least one byte of the file, but an
+// empty pattern (packed size 0) takes 9 bytes for any number of rows: so rather than limit the rows of a
+// pattern, the cells of all patterns are bounded by the file's size, with room to spare for every file
+// of up to 256 patterns of 256 rows on 32 channels (10 MB of cells), so that a small file cannot ask for
+// gigabytes.
+constexpr std::int64_t pattern_cells_for_any_file = 256 * 256 * 32;
+constexpr std::int64_t pattern_cells_per_file_byte = 16;
+
 // One pattern header and its cells. The header's own length field and the packed size are not trusted
-// to place anything: the cells are read one after another, as many as rows x channels.
-LoadResult read_pattern(XmInput& in, std::int32_t channel_count, Pattern& pattern) {
+// to place anything: the cells are read one after another, as many as rows x channels. `cells_left` is
+// what the patterns may still take.
+LoadResult read_pattern(XmInput& in, std::int32_t channel_count, Pattern& pattern, std::int64_t& cells_left) {
   in.skip(4);  // header length: the header is taken to be these 9 bytes
   in.skip(1);  // packing type
   const std::uint16_t file_rows = in.u16();
   const std::uint16_t packed_size = in.u16();
-  if (file_rows > max_pattern_rows) return refuse("a pattern has more than 256 rows");
   // A pattern without rows plays as one empty row, so that a row step always lands on cells.
   pattern.rows = std::max<std::int32_t>(file_rows, 1);
+  const std::int64_t cells = std::int64_t{pattern.rows} * channel_count;
+  if (cells > cells_left) return refuse("the patterns take more memory than a file of this size can fill");
+  cells_left -= cells;
   pattern.cells = allocate_records<PatternCell>(static_cast<std::size_t>(pattern.rows) * channel_count);
   if (!pattern.cells) return refuse("out of memory");
   if (packed_size == 0) return loaded();  // an empty pattern stores no cells
@@ -279,8 +291,9 @@ LoadResult read_patterns(XmInput& in, Module& module, std::uint16_t file_pattern
   module.pattern_slots = std::max<std::int32_t>(file_pattern_count, module.referenced_patterns);
   module.patterns = allocate_records<Pattern>(module.pattern_slots);
   if (!module.patterns) return refuse("out of memory");
+  std::int64_t cells_left = pattern_cells_for_any_file + pattern_cells_per_file_byte * in.size();
   for (std::int32_t i = 0; i < file_pattern_count; ++i) {
-    const LoadResult result = read_pattern(in, module.channel_count, module.patterns[i]);
+    const LoadResult result = read_pattern(in, module.channel_count, module.patterns[i], cells_left);
     if (!result.ok) return result;
   }
   // Patterns the orders name but the file lacks play as empty patterns of the usual length.
