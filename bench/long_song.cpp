@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <string>
 
 #include "music/effects.h"
 #include "music/xm_writer.h"
@@ -47,7 +48,10 @@ music::XmSong long_song() {
           cell.volume = static_cast<std::uint8_t>(0x20 + k % 0x30);
         }
         if (k % 7 == 0) cell = {0, 0, 0, music::effect_volume_slide, 0x02};
-        if (k % 11 == 0) cell.effect_type = music::effect_set_panning, cell.effect_parameter = static_cast<std::uint8_t>(k);
+        if (k % 11 == 0) {
+          cell.effect_type = music::effect_set_panning;
+          cell.effect_parameter = static_cast<std::uint8_t>(k);
+        }
         pattern.cells.push_back(cell);
       }
     }

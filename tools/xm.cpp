@@ -201,7 +201,9 @@ bool render_to_wav(const RenderRequest& request, music::Module& module, WavWrite
     const std::int64_t frames = std::min<std::int64_t>(sound.block_frames, end - written);
     if (!wav.append(block.data(), static_cast<std::size_t>(frames) * platform::wave_channels)) return false;
     written += frames;
-    if (on_terminal && (blocks % progress_every_blocks == 0 || written == end)) print_progress(request, module, written);
+    if (on_terminal && (blocks % progress_every_blocks == 0 || written == end)) {
+      print_progress(request, module, written);
+    }
     if (written == end) break;
   }
   if (on_terminal) std::fprintf(stderr, "\n");
@@ -282,9 +284,13 @@ int xm_main(int argc, char** argv) {
     return ticks != 0 ? trace(argv[1], ticks) : usage();
   }
   if (argc == 2 && std::strcmp(argv[0], "play") == 0) return xm_play(argv[1], false);
-  if (argc == 3 && std::strcmp(argv[0], "play") == 0 && std::strcmp(argv[2], "--loop") == 0) return xm_play(argv[1], true);
+  if (argc == 3 && std::strcmp(argv[0], "play") == 0 && std::strcmp(argv[2], "--loop") == 0) {
+    return xm_play(argv[1], true);
+  }
   RenderRequest request;
-  if (argc >= 1 && std::strcmp(argv[0], "render") == 0) return parse_render(argc, argv, request) ? render(request) : usage();
+  if (argc >= 1 && std::strcmp(argv[0], "render") == 0) {
+    return parse_render(argc, argv, request) ? render(request) : usage();
+  }
   return usage();
 }
 

@@ -45,7 +45,9 @@ Status read_status(const music::Module& module) {
                 module.row, module.speed, module.bpm, song_passes_end_frame(), 0};
   const std::int32_t last = (sound.next_block + sound.block_count - 1) % sound.block_count;
   const std::int16_t* block = sound.wave_buffer.get() + static_cast<std::ptrdiff_t>(last) * sound.block_frames * 2;
-  for (std::int32_t i = 0; i < 2 * sound.block_frames; ++i) status.peak = std::max(status.peak, std::abs(int{block[i]}));
+  for (std::int32_t i = 0; i < 2 * sound.block_frames; ++i) {
+    status.peak = std::max(status.peak, std::abs(int{block[i]}));
+  }
   return status;
 }
 

@@ -206,9 +206,9 @@ Fixed32 without_round_trips(Fixed32 overshoot, Fixed32 length) { return overshoo
 // Turns the voice at the loop end it has reached, then reflects the position until it lies inside the
 // ping-pong loop with frames to go: forward below `end`, backward above `start`. The turn is made
 // whatever the position: a voice moving backward that lands exactly on `start` would otherwise find no
-// frames left before the boundary again and never move. Past the end the position comes back one unit short of the mirror image, so the end
-// frame itself is never read twice; past the start it mirrors at the start (the unit taken off there
-// would put a loop from frame 0 at frame -1).
+// frames left before the boundary again and never move. Past the end the position comes back one unit
+// short of the mirror image, so the end frame itself is never read twice; past the start it mirrors at
+// the start (the unit taken off there would put a loop from frame 0 at frame -1).
 Fixed32 reflect(Voice& voice, Fixed32 position, Fixed32 start, Fixed32 end) {
   const Fixed32 length = end - start;
   bool backward = moving_backward(voice);
