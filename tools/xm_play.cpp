@@ -26,7 +26,7 @@ namespace {
 constexpr auto status_interval = std::chrono::milliseconds(50);
 constexpr int meter_width = 20;
 
-const platform::WaveDevice* sound_card = nullptr;
+const platform::WaveDevice* (*find_sound_card)() = nullptr;
 volatile std::sig_atomic_t interrupted = 0;
 
 void on_interrupt(int) { interrupted = 1; }
@@ -75,7 +75,7 @@ void show_until_done(const music::Module& module) {
 
 }  // namespace
 
-void set_sound_card(const platform::WaveDevice* device) { sound_card = device; }
+void set_sound_card(const platform::WaveDevice* (*find_card)()) { find_sound_card = find_card; }
 
 int xm_play(const char* path, bool loop) {
   music::install_memory_file();
@@ -84,6 +84,7 @@ int xm_play(const char* path, bool loop) {
     std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, load.reason);
     return exit_failure;
   }
+  const platform::WaveDevice* sound_card = find_sound_card ? find_sound_card() : nullptr;
   platform::headless::plug_wave_device(sound_card);
   music::set_buffer_length(music::default_buffer_length_ms);
   if (!sound_card || !music::open_sound(music::intro_mix_rate)) {

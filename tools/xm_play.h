@@ -5,9 +5,9 @@
 
 namespace tools {
 
-// The sound card xm play plays through, chosen by the program; none: xm play says there is no sound
-// device.
-void set_sound_card(const platform::WaveDevice* device);
+// How xm play finds the sound card it plays through, chosen by the program: called once per play, it
+// gives the card or none. Without it, or without a card, xm play says there is no sound device.
+void set_sound_card(const platform::WaveDevice* (*find_card)());
 
 // Plays one pass of the song (every pass again with --loop) until it ends or Ctrl-C, with one status
 // line; the thread joins and the device closes either way. Exit code as for every subcommand.

@@ -9,9 +9,7 @@
 #include "tools/tool_command.h"
 #include "tools/xm.h"
 #include "tools/xm_play.h"
-#if ZARN_TOOL_SOUND_CARD_SDL
-#include "platform/sdl/sdl_wave_device.h"
-#endif
+#include "platform/headless/sound_card.h"
 
 namespace {
 
@@ -45,9 +43,7 @@ void print_usage(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#if ZARN_TOOL_SOUND_CARD_SDL
-  tools::set_sound_card(&platform::sdl::sdl_wave_device());
-#endif
+  tools::set_sound_card(platform::headless::load_sound_card);
   if (argc < 2) {
     print_usage(stderr);
     return tools::exit_usage;

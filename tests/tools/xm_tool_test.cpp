@@ -173,7 +173,7 @@ class XmPlay : public XmTool {
  protected:
   void SetUp() override {
     folder.write("song.xm", music::write_xm(test_support::song_with(1, 4, {{0, 0, {test_support::c4, 1, 0, 0, 0}}})));
-    tools::set_sound_card(&platform::sdl::sdl_wave_device());
+    tools::set_sound_card([] { return &platform::sdl::sdl_wave_device(); });
   }
   void TearDown() override {
     tools::set_sound_card(nullptr);
