@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, then the Windows program cross-built and run under Wine, then
-# the tests of the threads (life cycle, NFO screen, sound) under ThreadSanitizer, then the
+# the tests of the threads (life cycle, NFO screen, sound) and the real program under ThreadSanitizer, then the
 # unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -14,9 +14,10 @@ ctest --test-dir build/release --output-on-failure -j "$jobs"
 scripts/build-win32.sh build/win32
 ctest --test-dir build/win32 --output-on-failure
 
-scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_SANITIZE=thread -DZARN_BUILD_BENCH=OFF -- shell_tests sound_tests
+scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_SANITIZE=thread -DZARN_BUILD_BENCH=OFF -- shell_tests sound_tests zarn
 TSAN_OPTIONS=halt_on_error=1 build/tsan/shell_tests --gtest_brief=1 --gtest_filter='LifeCycleTest.*:NfoScreenTest.*'
 TSAN_OPTIONS=halt_on_error=1 build/tsan/sound_tests --gtest_brief=1 --gtest_filter='SoundThreadTest.*:SoundSystemTest.*'
+ctest --test-dir build/tsan --output-on-failure -R '^e2e[.]threads_clean_under_tsan$'
 
 scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DZARN_SANITIZE=address -DZARN_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

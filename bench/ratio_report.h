@@ -63,6 +63,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 ratio <= limit ? "ok" : "OVER");
     return ratio <= limit;
   }
+  // Prints "name: X ns per unit (target: at most limit)" for `units` units of work per call, and returns
+  // whether it is within the limit.
+  bool print_ns_per_unit(const std::string& name, const char* unit, double units, double limit_ns) const {
+    const auto a = times_.find(name);
+    if (a == times_.end() || units <= 0) return false;
+    const double ns = a->second * 1e9 / units;
+    std::printf("%s: %.3f ns per %s (target: at most %.1f) %s\n", name.c_str(), ns, unit, limit_ns,
+                ns <= limit_ns ? "ok" : "OVER");
+    return ns <= limit_ns;
+  }
 
  private:
   std::map<std::string, double> times_;  // seconds per iteration

@@ -12,6 +12,7 @@ packages=(
   xfonts-base                         # the X fonts message boxes are drawn with on a bare X server
   g++-mingw-w64-x86-64 wine wine64    # the Windows program, cross-built and run under Wine
   zip                                 # the release archives
+  openmpt123 xmp                      # peers of the module render benchmark, used there only
 )
 
 missing=()

@@ -1,29 +1,52 @@
 // zarn-tool xm info FILE: the module as the intro's loader sees it, after its clamps and conversions.
 // zarn-tool xm trace FILE [--ticks N]: the replay's state after each tick, as the intro plays it.
-// zarn-tool xm render FILE OUT.wav [--seconds S]: the module through the sound system, as a WAV file.
+// zarn-tool xm render FILE OUT.wav [--seconds S] [--loops N]: the module through the sound system, as a
+// WAV file: one pass of the song (or N), at most S seconds.
+// zarn-tool xm play FILE [--loop]: the module through the sound card, one pass or for ever.
 #include "tools/xm.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "music/memory_file.h"
 #include "music/replay.h"
 #include "music/sound_system.h"
 #include "music/xm_loader.h"
 #include "platform/platform.h"
+#include "tools/song_passes.h"
 #include "tools/tool_command.h"
 #include "tools/wav_file.h"
 #include "tools/wave_render.h"
+#include "tools/xm_play.h"
 
 namespace tools {
 namespace {
 
 const char* const vibrato_names[] = {"sine", "square", "ramp down", "ramp up"};
 
+// A name as stored, readable on a terminal: bytes outside printable ASCII become '?', and the padding
+// at its end (spaces, NULs) is left out.
+template <std::size_t size>
+std::string printable(const std::array<char, size>& name) {
+  std::string text;
+  for (char c : name) {
+    if (c == '\0') break;
+    text += (c >= ' ' && c <= '~') ? c : '?';
+  }
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
 void print_header(const char* path, const music::Module& module) {
   std::printf("file:          %s\n", path);
+  std::printf("name:          %s\n", printable(module.name).c_str());
   std::printf("channels:      %d\n", module.channel_count);
   std::printf("song length:   %d, restart at %d\n", module.song_length, module.restart_position);
   std::printf("speed:         %u ticks per row, %u BPM\n", module.default_speed, module.default_bpm);
@@ -51,7 +74,8 @@ void print_envelope(const char* name, std::uint8_t points, std::uint8_t type, st
 }
 
 void print_sample(int slot, const music::Sample& s) {
-  std::printf("    sample %d: %u frames, %u bits in the file, ", slot, s.length, s.stored_bits);
+  std::printf("    sample %d \"%s\": %u frames, %u bits in the file, ", slot, printable(s.name).c_str(), s.length,
+              s.stored_bits);
   if (s.loop_type == music::loop_none) {
     std::printf("no loop");
   } else {
@@ -63,8 +87,8 @@ void print_sample(int slot, const music::Sample& s) {
 }
 
 void print_instrument(int number, const music::Instrument& ins) {
-  std::printf("instrument %d: %d sample%s, fadeout %u\n", number, ins.sample_count, ins.sample_count == 1 ? "" : "s",
-              ins.fadeout);
+  std::printf("instrument %d \"%s\": %d sample%s, fadeout %u\n", number, printable(ins.name).c_str(),
+              ins.sample_count, ins.sample_count == 1 ? "" : "s", ins.fadeout);
   if (ins.sample_count == 0) return;
   print_envelope("volume", ins.volume_points, ins.volume_type, ins.volume_sustain, ins.volume_loop_start,
                  ins.volume_loop_end);
@@ -142,38 +166,72 @@ int parse_ticks(const char* text) {
   return (end != text && *end == '\0' && n >= 1 && n <= 100000000) ? static_cast<int>(n) : 0;
 }
 
-constexpr double default_render_seconds = 60;
+// The longest render: a song that never comes back to an order position (a pattern loop for ever)
+// still ends.
 constexpr double max_render_seconds = 3600;
+constexpr int max_render_loops = 1000;
+constexpr std::int64_t progress_every_blocks = 50;
 
-// Renders on the headless wave device, so the wave thread schedules, ticks and mixes as in the intro.
-int render(const char* path, const char* out_path, double seconds) {
-  const music::ModuleLoad load = tools::load(path);
+struct RenderRequest {
+  const char* path = nullptr;
+  const char* out_path = nullptr;
+  double seconds = max_render_seconds;
+  int loops = 1;
+};
+
+void print_progress(const RenderRequest& request, const music::Module& module, std::int64_t frames) {
+  std::fprintf(stderr, "\rrendering %s: %.1f s, order %d of %d, pass %d of %d ", request.path,
+               static_cast<double>(frames) / music::intro_mix_rate, module.order_position + 1, module.song_length,
+               std::min(song_passes_done() + 1, request.loops), request.loops);
+}
+
+// Renders block after block with the wave thread's block fill, and writes each block as it comes, up to
+// the end of the last pass or the time cap.
+bool render_to_wav(const RenderRequest& request, music::Module& module, WavWriter& wav) {
+  const music::SoundSystem& sound = music::sound_system;
+  const auto cap_frames = static_cast<std::int64_t>(std::ceil(request.seconds * sound.mix_rate));
+  const bool on_terminal = isatty(fileno(stderr)) != 0;
+  std::vector<std::int16_t> block;
+  std::int64_t written = 0;
+  for (std::int64_t blocks = 1;; ++blocks) {
+    block.clear();
+    if (!render_blocks(1, block)) return false;
+    const std::int64_t pass_end = song_passes_end_frame();
+    const std::int64_t end = pass_end >= 0 ? std::min(cap_frames, pass_end) : cap_frames;
+    const std::int64_t frames = std::min<std::int64_t>(sound.block_frames, end - written);
+    if (!wav.append(block.data(), static_cast<std::size_t>(frames) * platform::wave_channels)) return false;
+    written += frames;
+    if (on_terminal && (blocks % progress_every_blocks == 0 || written == end)) {
+      print_progress(request, module, written);
+    }
+    if (written == end) break;
+  }
+  if (on_terminal) std::fprintf(stderr, "\n");
+  return true;
+}
+
+// Renders with the headless wave device paced by this tool: the blocks are filled in turn by the same
+// block fill, ticks and mixing as the intro's wave thread.
+int render(const RenderRequest& request) {
+  const music::ModuleLoad load = tools::load(request.path);
   if (!load.module) return exit_failure;
+  music::Module& module = *load.module;
   music::set_buffer_length(music::default_buffer_length_ms);
   if (!music::open_sound(music::intro_mix_rate)) {
     std::fprintf(stderr, "zarn-tool xm: cannot open the sound system\n");
     return exit_failure;
   }
-  const music::SoundSystem& sound = music::sound_system;
-  const auto frames = static_cast<std::int64_t>(std::ceil(seconds * sound.mix_rate));
-  const std::int64_t blocks = (frames + sound.block_frames - 1) / sound.block_frames;
-  std::vector<std::int16_t> samples;
-  bool ok = music::start_module(load.module.get());
-  ok = ok && render_blocks(blocks, samples, [&](std::int64_t done) {
-         if (done % 50 == 0 || done == blocks) {
-           std::fprintf(stderr, "\rrendering %s: %.1f of %.1f s", path,
-                        static_cast<double>(done * sound.block_frames) / sound.mix_rate, seconds);
-         }
-       });
-  std::fprintf(stderr, "\n");
-  music::stop_module(load.module.get());
-  music::close_sound();
-  if (!ok) {
-    std::fprintf(stderr, "zarn-tool xm: cannot play %s\n", path);
-    return exit_failure;
+  WavWriter wav;
+  count_song_passes(module, request.loops);
+  bool ok = wav.open(request.out_path, platform::wave_channels, music::intro_mix_rate);
+  if (ok && !music::start_module(&module)) {
+    std::fprintf(stderr, "zarn-tool xm: cannot play %s\n", request.path);
+    ok = false;
   }
-  samples.resize(static_cast<std::size_t>(frames) * platform::wave_channels);
-  return write_wav(out_path, samples, platform::wave_channels, music::intro_mix_rate) ? exit_ok : exit_failure;
+  ok = ok && render_to_wav(request, module, wav) && wav.finish();
+  music::stop_module(&module);
+  music::close_sound();
+  return ok ? exit_ok : exit_failure;
 }
 
 // S of "--seconds S": a number above 0 up to an hour, or 0 when it is not one.
@@ -183,8 +241,36 @@ double parse_seconds(const char* text) {
   return (end != text && *end == '\0' && s > 0 && s <= max_render_seconds) ? s : 0;
 }
 
+// N of "--loops N": a whole number from 1 up, or 0 when it is not one.
+int parse_loops(const char* text) {
+  char* end = nullptr;
+  const long n = std::strtol(text, &end, 10);
+  return (end != text && *end == '\0' && n >= 1 && n <= max_render_loops) ? static_cast<int>(n) : 0;
+}
+
+// "render FILE OUT.wav [--seconds S] [--loops N]"; false for anything else.
+bool parse_render(int argc, char** argv, RenderRequest& request) {
+  if (argc < 3 || argc % 2 == 0) return false;
+  request.path = argv[1];
+  request.out_path = argv[2];
+  for (int i = 3; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--seconds") == 0) {
+      request.seconds = parse_seconds(argv[i + 1]);
+      if (request.seconds == 0) return false;
+    } else if (std::strcmp(argv[i], "--loops") == 0) {
+      request.loops = parse_loops(argv[i + 1]);
+      if (request.loops == 0) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 int usage() {
-  std::fprintf(stderr, "usage: zarn-tool xm info FILE | xm trace FILE [--ticks N] | xm render FILE OUT.wav [--seconds S]\n");
+  std::fprintf(stderr,
+               "usage: zarn-tool xm info FILE | xm trace FILE [--ticks N] |"
+               " xm render FILE OUT.wav [--seconds S] [--loops N] | xm play FILE [--loop]\n");
   return exit_usage;
 }
 
@@ -197,10 +283,13 @@ int xm_main(int argc, char** argv) {
     const int ticks = parse_ticks(argv[3]);
     return ticks != 0 ? trace(argv[1], ticks) : usage();
   }
-  if (argc == 3 && std::strcmp(argv[0], "render") == 0) return render(argv[1], argv[2], default_render_seconds);
-  if (argc == 5 && std::strcmp(argv[0], "render") == 0 && std::strcmp(argv[3], "--seconds") == 0) {
-    const double seconds = parse_seconds(argv[4]);
-    return seconds != 0 ? render(argv[1], argv[2], seconds) : usage();
+  if (argc == 2 && std::strcmp(argv[0], "play") == 0) return xm_play(argv[1], false);
+  if (argc == 3 && std::strcmp(argv[0], "play") == 0 && std::strcmp(argv[2], "--loop") == 0) {
+    return xm_play(argv[1], true);
+  }
+  RenderRequest request;
+  if (argc >= 1 && std::strcmp(argv[0], "render") == 0) {
+    return parse_render(argc, argv, request) ? render(request) : usage();
   }
   return usage();
 }

@@ -8,6 +8,8 @@
 #include "tools/preview.h"
 #include "tools/tool_command.h"
 #include "tools/xm.h"
+#include "tools/xm_play.h"
+#include "platform/headless/sound_card.h"
 
 namespace {
 
@@ -22,10 +24,14 @@ const tools::Command commands[] = {
      "checks a 3D object file as the intro reads it (exit 1 if it is refused or has holes or faces turned\n"
      "      inside out), or draws it as the intro shows it at a time, in grey or with an 8-bit texture",
      tools::obj_main},
-    {"xm", "xm info FILE | xm trace FILE [--ticks N] | xm render FILE OUT.wav [--seconds S]",
-     "loads an XM module as the intro does and prints its header, orders, patterns, instruments and samples,\n"
-     "      or plays N ticks (default 384) and prints after each its position, speed, tempo and every channel,\n"
-     "      or plays S seconds (default 60) through the sound system and writes them as a 44100 Hz WAV file",
+    {"xm",
+     "xm info FILE | xm trace FILE [--ticks N] | xm render FILE OUT.wav [--seconds S] [--loops N] |\n"
+     "  xm play FILE [--loop]",
+     "loads an XM module as the intro does and prints its names, header, orders, patterns, instruments and\n"
+     "      samples, or plays N ticks (default 384) and prints after each its position, speed, tempo and every\n"
+     "      channel, or renders one pass of the song (N passes, at most S seconds) through the sound system as\n"
+     "      a 44100 Hz WAV file, or plays it on the sound card with a status line until its end (or for ever)\n"
+     "      or Ctrl-C",
      tools::xm_main},
 };
 
@@ -37,6 +43,7 @@ void print_usage(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tools::set_sound_card(platform::headless::load_sound_card);
   if (argc < 2) {
     print_usage(stderr);
     return tools::exit_usage;

@@ -4,6 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace music {
 namespace {
@@ -39,13 +44,18 @@ void end_sample(Voice& voice) {
   voice.position_fraction = 0;
 }
 
+// Only a ping-pong loop runs backward; a voice given another sample moves forward whatever it was doing.
+bool moving_backward(const Voice& voice) {
+  return voice.direction == direction_backward && (voice.sample->loop_type & loop_ping_pong);
+}
+
 // Frames until the voice reaches the loop end it moves towards (the sample's end without a loop), or -1
 // when it reaches none: a voice never given a frequency stands still. The division is exact, so after
 // that many frames the position is at or past the end, and every frame before it reads inside the loop
 // plus the guard word.
 std::int64_t frames_to_boundary(const Voice& voice, Fixed32 position, Fixed32 step) {
   const Sample& sample = *voice.sample;
-  const Fixed32 distance = voice.direction == direction_backward
+  const Fixed32 distance = moving_backward(voice)
                                ? position - whole(sample.loop_start)
                                : whole(sample.loop_start + sample.loop_length) - position;
   if (distance <= 0) return 0;
@@ -68,6 +78,54 @@ inline void mix_frame(const std::int16_t* data, float* out, Fixed32 position, Ga
   out[1] += s * gains.right;
 }
 
+#if defined(__SSE2__)
+// The two words a frame interpolates between, in one 32-bit load: the word at the index low, the next
+// one high (little-endian, as the sample data is on every target).
+inline std::int32_t word_pair(const std::int16_t* data, Fixed32 position) {
+  std::int32_t pair;
+  std::memcpy(&pair, data + static_cast<std::uint32_t>(position >> fraction_bits), sizeof pair);
+  return pair;
+}
+
+// Fixed gains, four frames per pass, unrolled on purpose: this is the loop nearly every frame runs in.
+// Each frame fetches its own pair of words; the interpolation and the gains then run on four frames at
+// once, with the very operations of mix_frame in the same order, so the sums are those of mix_frame.
+// The fractions move on in their own lanes: the low 32 bits of a position wrap as the 32-bit sums do.
+Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
+                   Gains gains) {
+  const __m128 scale = _mm_set1_ps(half_fraction_scale);
+  const __m128 left = _mm_set1_ps(gains.left);
+  const __m128 right = _mm_set1_ps(gains.right);
+  const auto lane = [](std::uint64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); };
+  const auto s = static_cast<std::uint64_t>(step);
+  __m128i fractions = _mm_add_epi32(_mm_set1_epi32(lane(static_cast<std::uint64_t>(position))),
+                                    _mm_setr_epi32(0, lane(s), lane(2 * s), lane(3 * s)));
+  const __m128i fraction_step = _mm_set1_epi32(lane(4 * s));
+  for (; frames >= 4; frames -= 4, out += 8) {
+    alignas(16) std::int32_t pairs[4];
+    pairs[0] = word_pair(data, position);
+    pairs[1] = word_pair(data, position + step);
+    pairs[2] = word_pair(data, position + 2 * step);
+    pairs[3] = word_pair(data, position + 3 * step);
+    position += 4 * step;
+    const __m128i words = _mm_load_si128(reinterpret_cast<const __m128i*>(pairs));
+    const __m128 d0 = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_slli_epi32(words, 16), 16));
+    const __m128 d1 = _mm_cvtepi32_ps(_mm_srai_epi32(words, 16));
+    const __m128 fraction = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fractions, 1)), scale);
+    fractions = _mm_add_epi32(fractions, fraction_step);
+    const __m128 value = _mm_add_ps(d0, _mm_mul_ps(_mm_sub_ps(d1, d0), fraction));
+    const __m128 l = _mm_mul_ps(value, left);
+    const __m128 r = _mm_mul_ps(value, right);
+    _mm_storeu_ps(out, _mm_add_ps(_mm_loadu_ps(out), _mm_unpacklo_ps(l, r)));
+    _mm_storeu_ps(out + 4, _mm_add_ps(_mm_loadu_ps(out + 4), _mm_unpackhi_ps(l, r)));
+  }
+  for (; frames > 0; --frames, out += 2) {
+    mix_frame(data, out, position, gains);
+    position += step;
+  }
+  return position;
+}
+#else
 // Fixed gains; two frames per pass, unrolled on purpose: this is the loop nearly every frame runs in.
 Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
                    Gains gains) {
@@ -82,6 +140,7 @@ Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fi
   }
   return position;
 }
+#endif
 
 // Gains that move by `delta` after every frame; returns the gains reached.
 Gains mix_ramped(const std::int16_t* data, float* out, std::int64_t frames, Fixed32& position, Fixed32 step,
@@ -139,23 +198,40 @@ Fixed32 mix_segment(Voice& voice, float* out, std::int64_t frames, Fixed32 posit
   return position;
 }
 
-// Reflects the position into the ping-pong loop [start, end): past the end it comes back one unit short
-// of the mirror image, so the end frame itself is never read twice; past the start it mirrors at the
-// start, so it never falls below it.
+// A whole number of round trips through a ping-pong loop of `length` taken out of how far the voice
+// went past a loop end, so that a position far outside (a tiny loop at a high step) turns in a few
+// reflections. A round trip only drifts by one 2^-32 unit, which nobody hears.
+Fixed32 without_round_trips(Fixed32 overshoot, Fixed32 length) { return overshoot % (2 * length); }
+
+// Turns the voice at the loop end it has reached, then reflects the position until it lies inside the
+// ping-pong loop with frames to go: forward below `end`, backward above `start`. The turn is made
+// whatever the position: a voice moving backward that lands exactly on `start` would otherwise find no
+// frames left before the boundary again and never move. Past the end the position comes back one unit
+// short of the mirror image, so the end frame itself is never read twice; past the start it mirrors at
+// the start (the unit taken off there would put a loop from frame 0 at frame -1).
 Fixed32 reflect(Voice& voice, Fixed32 position, Fixed32 start, Fixed32 end) {
-  while (position < start || position >= end) {
-    if (position >= end) {
-      position = 2 * end - position - smallest_step;
-      voice.direction = direction_backward;
-    } else {
-      position = 2 * start - position;
-      voice.direction = direction_forward;
-    }
+  const Fixed32 length = end - start;
+  bool backward = moving_backward(voice);
+  if (backward) {
+    position = start - without_round_trips(start - position, length);
+  } else {
+    position = end + without_round_trips(position - end, length);
   }
+  do {
+    if (backward) {
+      position = 2 * start - position;
+    } else {
+      position = 2 * end - position - smallest_step;
+    }
+    backward = !backward;
+  } while (backward ? position <= start : position >= end);
+  voice.direction = backward ? direction_backward : direction_forward;
   return position;
 }
 
 // At the loop end the voice moves into the loop, or falls silent without one. False when it has ended.
+// Afterwards the voice lies inside the loop with frames to go before its next boundary (a forward voice
+// is below the end, a backward one above the start), so every boundary costs at least one frame.
 bool pass_boundary(Voice& voice, Fixed32& position) {
   const Sample& sample = *voice.sample;
   const Fixed32 start = whole(sample.loop_start);
@@ -165,8 +241,9 @@ bool pass_boundary(Voice& voice, Fixed32& position) {
     return false;
   }
   if (sample.loop_type & loop_forward) {
-    do position -= length;
-    while (position >= start + length);
+    // However far past the end (one step at most in play), the voice wraps in one go.
+    position = start + (position - start - length) % length;
+    voice.direction = direction_forward;
   } else {
     position = reflect(voice, position, start, start + length);
   }
@@ -182,8 +259,10 @@ void mix_voice(Voice& voice, float* out, std::int32_t frames, const VolumeRamp& 
   Fixed32 position = position_of(voice);
   const Fixed32 speed = step_of(voice);
   std::int64_t left = frames;
+  // Each pass mixes at least one frame, or passes a boundary after which the next one is at least a frame
+  // away (pass_boundary), or ends the voice: the loop ends after at most 2 x frames passes.
   while (left > 0) {
-    const Fixed32 step = voice.direction == direction_backward ? -speed : speed;
+    const Fixed32 step = moving_backward(voice) ? -speed : speed;
     const std::int64_t to_boundary = frames_to_boundary(voice, position, speed);
     std::int64_t n = (to_boundary >= 0 && to_boundary <= left) ? to_boundary : left;
     set_up_ramp(voice, ramp);

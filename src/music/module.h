@@ -19,7 +19,8 @@ namespace music {
 inline constexpr int max_channels = 256;
 // Order entries are bytes: no order can name a pattern beyond 255.
 inline constexpr int max_patterns = 256;
-inline constexpr int max_pattern_rows = 256;
+// Row counts are 16-bit; the loader bounds the cells of all patterns by the file's size instead.
+inline constexpr int max_pattern_rows = 65535;
 inline constexpr int order_table_size = 256;
 // Cell instrument numbers are 1..128; a file's further instruments could never play.
 inline constexpr int max_instruments = 128;
@@ -44,8 +45,8 @@ inline constexpr std::uint8_t envelope_on = 1;
 inline constexpr std::uint8_t envelope_sustain = 2;
 inline constexpr std::uint8_t envelope_loop = 4;
 
-// The slowest tempo a module starts with: the slowest one the tempo command can set.
-inline constexpr std::uint16_t min_bpm = 32;
+// The slowest tempo a module starts with: a tempo of 0 has no frames per tick.
+inline constexpr std::uint16_t min_bpm = 1;
 
 // Bit 0 of Module::flags: periods come from the linear table, not the Amiga table.
 inline constexpr std::uint16_t flag_linear_periods = 1;
@@ -84,6 +85,7 @@ struct Sample {
   std::uint8_t stored_bits = 0;   // 8 or 16: the width of the data in the file, for the tools
   std::uint8_t loop_type = 0;     // loop_none, loop_forward or loop_ping_pong; 0 only in empty_sample
   std::int8_t relative_note = 0;  // semitones added to the played note
+  std::array<char, 23> name{};    // as stored (22 bytes, any byte values), NUL-terminated; for the tools
 };
 
 // Fills the unused slots of instruments and stands in wherever no sample is found; never released.
@@ -112,6 +114,7 @@ struct Instrument {
   std::uint8_t vibrato_type = 0;
   std::uint8_t vibrato_sweep = 0, vibrato_depth = 0, vibrato_rate = 0;
   std::uint16_t fadeout = 0;  // twice the file's value, doubled in 16 bits
+  std::array<char, 23> name{};  // as stored (22 bytes, any byte values), NUL-terminated; for the tools
 };
 
 // Stands in for an instrument number beyond the module's instruments: no samples, no envelopes, no
@@ -138,9 +141,10 @@ struct Module {
   std::int32_t pattern_slots = 0;        // the larger of the file's pattern count and referenced_patterns
   std::int16_t instrument_count = 0;     // 0..128
   std::uint16_t flags = 0;               // flag_linear_periods
-  std::uint16_t default_speed = 0;       // ticks per row at start, at least 1
+  std::uint16_t default_speed = 0;       // ticks per row at start; 0 plays a row on every tick
   std::uint16_t default_bpm = 0;         // tempo at start, at least min_bpm
   std::array<std::uint8_t, order_table_size> order_table{};
+  std::array<char, 21> name{};  // as stored (20 bytes, any byte values), NUL-terminated; for the tools
   std::uint8_t initial_global_volume = 0;
   std::int32_t global_volume = 0;  // 0..64
   std::uint8_t global_volume_slide = 0;

@@ -99,6 +99,8 @@ bool open_sound(std::int32_t rate) {
     set_bpm(*module, module->bpm);
   }
   sound.stop_request = false;
+  // A device paced by its caller has the caller fill each block (fill_next_block): no thread.
+  if (platform::wave_paced_by_caller()) return true;
   // Cleared before the thread exists, so that a close straight after the open waits for it.
   sound.thread_done = false;
   sound.thread = std::thread(run_wave_thread, std::ref(sound));

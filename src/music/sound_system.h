@@ -41,7 +41,7 @@ struct SoundSystem {
   Module playing;                               // head of the circular list of playing modules
   std::atomic<bool> stop_request{false};
   std::atomic<bool> thread_done{true};
-  std::atomic<std::uint64_t> blocks_filled{0};  // since the open; the wave thread counts after every block
+  std::atomic<std::uint64_t> blocks_filled{0};  // since the open; counted after every block
   std::thread thread;
   OwnedModule music_module;  // what sound_start loaded; none when music.xm is missing or refused
 };
@@ -59,8 +59,9 @@ bool sound_start(const char* file_name);
 void set_buffer_length(std::int32_t ms);
 
 // Closes what is open, opens the wave device at `rate` with the buffer geometry, opens the voice pool and
-// starts the wave thread. False (nothing open) without the loader's file operations, without a device,
-// or without memory for the buffers.
+// starts the wave thread (none on a device paced by its caller, who calls fill_next_block instead).
+// False (nothing open) without the loader's file operations, without a device, or without memory for the
+// buffers.
 bool open_sound(std::int32_t rate);
 
 // Stops and joins the wave thread, closes the device and frees the buffers; the modules stay in the

@@ -30,6 +30,10 @@ void run_ticks(Module& module, float* out, std::int32_t frames, const SoundSyste
   module.samples_left_in_tick = left;
 }
 
+std::uint64_t block_bytes(const SoundSystem& sound) {
+  return static_cast<std::uint64_t>(sound.block_frames) * platform::wave_bytes_per_frame;
+}
+
 }  // namespace
 
 bool block_is_due(std::int32_t next, std::int32_t current, std::int32_t count) {
@@ -47,21 +51,33 @@ void fill_block(SoundSystem& sound, std::int32_t block) {
   convert_block(sound.wave_buffer.get() + static_cast<std::ptrdiff_t>(block) * floats, out, sound.block_frames);
 }
 
+std::int32_t fill_next_block(SoundSystem& sound) {
+  const std::int32_t block = sound.next_block;
+  {
+    std::lock_guard<std::mutex> hold(mixer_block_lock);
+    mixer_busy = 1;
+    fill_block(sound, block);
+    mixer_busy = 0;
+  }
+  sound.next_block = (block + 1) % sound.block_count;
+  const std::uint64_t filled = sound.blocks_filled.fetch_add(1) + 1;
+  // The buffer's first loop is the zeros it starts with; every fill adds one block behind it.
+  platform::wave_publish((filled + static_cast<std::uint64_t>(sound.block_count)) * block_bytes(sound));
+  return block;
+}
+
 void run_wave_thread(SoundSystem& sound) {
   platform::raise_thread_priority();
   const std::uint64_t total_frames = static_cast<std::uint64_t>(sound.total_frames);
   while (!sound.stop_request.load()) {
-    const std::uint64_t played_frames = platform::wave_bytes_played() / platform::wave_bytes_per_frame;
+    const std::uint64_t played_bytes = platform::wave_bytes_played();
+    const std::uint64_t played_frames = played_bytes / platform::wave_bytes_per_frame;
     const auto current = static_cast<std::int32_t>((played_frames % total_frames) / sound.block_frames);
-    if (block_is_due(sound.next_block, current, sound.block_count)) {
-      {
-        std::lock_guard<std::mutex> hold(mixer_block_lock);
-        mixer_busy = 1;
-        fill_block(sound, sound.next_block);
-        mixer_busy = 0;
-      }
-      sound.next_block = (sound.next_block + 1) % sound.block_count;
-      sound.blocks_filled.fetch_add(1);
+    // Besides its turn, the block's earlier sound must have been played to its end: only then does the
+    // write follow the device's last read of it.
+    const std::uint64_t old_sound_end = (sound.blocks_filled.load() + 1) * block_bytes(sound);
+    if (block_is_due(sound.next_block, current, sound.block_count) && played_bytes >= old_sound_end) {
+      fill_next_block(sound);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(wave_poll_ms));
   }

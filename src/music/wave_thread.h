@@ -7,12 +7,17 @@
 
 namespace music {
 
-// The body of the wave thread: until the stop request, refills the block after the one the device has
-// just left, polling the play position every 2 ms. Sets thread_done when it leaves.
+// The body of the wave thread: until the stop request, refills the block the device has just left,
+// polling the play position every 2 ms. Sets thread_done when it leaves.
 void run_wave_thread(SoundSystem& sound);
 
 // Whether block `next` is to be filled now, with the device playing block `current` of `count`.
 bool block_is_due(std::int32_t next, std::int32_t current, std::int32_t count);
+
+// Fills the next block in turn under the block lock, as the wave thread does, and publishes it to the
+// device; returns the block's number. The wave thread calls it when the device has left the block; on a
+// device paced by its caller (no wave thread), the caller calls it for each block it wants.
+std::int32_t fill_next_block(SoundSystem& sound);
 
 // Fills block `block` of the wave buffer: every playing module ticks exactly every samples_per_tick
 // frames and all voices are mixed between its ticks, then the floats become 16-bit samples. The caller

@@ -25,8 +25,9 @@ constexpr std::uint8_t full_global_volume = 64;
 constexpr std::uint8_t packed_cell_flag = 0x80;
 // The most bytes a cell takes: a flag byte and all five fields.
 constexpr std::size_t max_cell_bytes = 6;
-constexpr std::int64_t instrument_name_and_type_bytes = 23;
-constexpr std::int64_t sample_name_and_reserved_bytes = 23;
+constexpr std::int64_t module_name_position = 17;
+constexpr std::int64_t instrument_type_bytes = 1;
+constexpr std::int64_t sample_reserved_bytes = 1;
 constexpr std::uint8_t sample_type_forward = 1;
 constexpr std::uint8_t sample_type_ping_pong = 2;
 constexpr std::uint8_t sample_type_16_bit = 0x10;
@@ -48,6 +49,7 @@ class XmInput {
 
   std::int64_t position() const { return position_; }
   std::int64_t remaining() const { return end_ - position_; }
+  std::int64_t size() const { return end_; }
   bool at_end() const { return position_ >= end_; }
   void seek(std::int64_t position) { position_ = std::clamp<std::int64_t>(position, 0, end_); }
   void skip(std::int64_t count) { seek(position_ + count); }
@@ -138,8 +140,19 @@ bool has_magic(XmInput& in) {
   return std::memcmp(magic.data(), xm_magic, xm_magic_size) == 0;
 }
 
-// Reads the header stretches from position 60 and leaves the position where the patterns begin.
+// Reads a name of size - 1 bytes; the last place keeps its NUL.
+template <std::size_t size>
+void read_name(XmInput& in, std::array<char, size>& name) {
+  std::array<std::uint8_t, size> raw{};
+  in.read(raw.data(), static_cast<std::int64_t>(size) - 1);
+  std::copy(raw.begin(), raw.end(), name.begin());
+}
+
+// Reads the module's name and the header stretches from position 60, and leaves the position where the
+// patterns begin.
 LoadResult read_header(XmInput& in, Module& module, std::uint16_t& file_pattern_count) {
+  in.seek(module_name_position);
+  read_name(in, module.name);
   in.seek(header_size_position);
   const std::uint32_t header_size = in.u32();
   const std::uint16_t song_length = in.u16();
@@ -160,8 +173,9 @@ LoadResult read_header(XmInput& in, Module& module, std::uint16_t& file_pattern_
   module.song_length = static_cast<std::int16_t>(std::clamp<int>(song_length, 1, order_table_size));
   module.restart_position = restart_position < module.song_length ? static_cast<std::int16_t>(restart_position) : 0;
   module.instrument_count = static_cast<std::int16_t>(std::min<int>(instrument_count, max_instruments));
-  // Speed 0 or a crawling tempo would stall the song.
-  module.default_speed = std::max<std::uint16_t>(default_speed, 1);
+  // Speed 0 stays: rows then last one tick each, as after the speed command F00, and pattern delays
+  // (EEy) last nothing. Only a tempo of 0 has no frames per tick; every other tempo plays, however slow.
+  module.default_speed = default_speed;
   module.default_bpm = std::max(default_bpm, min_bpm);
   // The header size moves the position either way: a short one (20 plus the orders used) makes the
   // patterns start inside the 256 bytes just read as the order table.
@@ -244,16 +258,27 @@ void read_cells(XmInput& in, PatternCell* cells, std::int32_t count) {
   }
 }
 
+// The cells all patterns of a file may take. A stored cell takes at least one byte of the file, but an
+// empty pattern (packed size 0) takes 9 bytes for any number of rows: so rather than limit the rows of a
+// pattern, the cells of all patterns are bounded by the file's size, with room to spare for every file
+// of up to 256 patterns of 256 rows on 32 channels (10 MB of cells), so that a small file cannot ask for
+// gigabytes.
+constexpr std::int64_t pattern_cells_for_any_file = 256 * 256 * 32;
+constexpr std::int64_t pattern_cells_per_file_byte = 16;
+
 // One pattern header and its cells. The header's own length field and the packed size are not trusted
-// to place anything: the cells are read one after another, as many as rows x channels.
-LoadResult read_pattern(XmInput& in, std::int32_t channel_count, Pattern& pattern) {
+// to place anything: the cells are read one after another, as many as rows x channels. `cells_left` is
+// what the patterns may still take.
+LoadResult read_pattern(XmInput& in, std::int32_t channel_count, Pattern& pattern, std::int64_t& cells_left) {
   in.skip(4);  // header length: the header is taken to be these 9 bytes
   in.skip(1);  // packing type
   const std::uint16_t file_rows = in.u16();
   const std::uint16_t packed_size = in.u16();
-  if (file_rows > max_pattern_rows) return refuse("a pattern has more than 256 rows");
   // A pattern without rows plays as one empty row, so that a row step always lands on cells.
   pattern.rows = std::max<std::int32_t>(file_rows, 1);
+  const std::int64_t cells = std::int64_t{pattern.rows} * channel_count;
+  if (cells > cells_left) return refuse("the patterns take more memory than a file of this size can fill");
+  cells_left -= cells;
   pattern.cells = allocate_records<PatternCell>(static_cast<std::size_t>(pattern.rows) * channel_count);
   if (!pattern.cells) return refuse("out of memory");
   if (packed_size == 0) return loaded();  // an empty pattern stores no cells
@@ -266,8 +291,9 @@ LoadResult read_patterns(XmInput& in, Module& module, std::uint16_t file_pattern
   module.pattern_slots = std::max<std::int32_t>(file_pattern_count, module.referenced_patterns);
   module.patterns = allocate_records<Pattern>(module.pattern_slots);
   if (!module.patterns) return refuse("out of memory");
+  std::int64_t cells_left = pattern_cells_for_any_file + pattern_cells_per_file_byte * in.size();
   for (std::int32_t i = 0; i < file_pattern_count; ++i) {
-    const LoadResult result = read_pattern(in, module.channel_count, module.patterns[i]);
+    const LoadResult result = read_pattern(in, module.channel_count, module.patterns[i], cells_left);
     if (!result.ok) return result;
   }
   // Patterns the orders name but the file lacks play as empty patterns of the usual length.
@@ -353,7 +379,8 @@ std::uint32_t read_sample_header(XmInput& in, Sample& sample) {
   const std::uint8_t type = in.u8();
   sample.panning = in.u8();
   sample.relative_note = static_cast<std::int8_t>(in.u8());
-  in.skip(sample_name_and_reserved_bytes);
+  in.skip(sample_reserved_bytes);
+  read_name(in, sample.name);
 
   sample.loop_type = (type & sample_type_ping_pong) ? loop_ping_pong
                      : (type & sample_type_forward) ? loop_forward
@@ -446,7 +473,8 @@ bool read_sample_data(XmInput& in, Sample& sample, std::uint32_t stored_bytes) {
 LoadResult read_instrument(XmInput& in, Instrument& instrument) {
   const std::int64_t start = in.position();
   const std::uint32_t header_size = in.u32();
-  in.skip(instrument_name_and_type_bytes);
+  read_name(in, instrument.name);
+  in.skip(instrument_type_bytes);
   const std::uint16_t sample_count = in.u16();
   if (sample_count > max_samples_per_instrument) return refuse("an instrument has more than 16 samples");
   if (sample_count == 0) {

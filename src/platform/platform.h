@@ -50,8 +50,19 @@ inline constexpr int wave_bytes_per_frame = 4;
 // False (nothing open) when the device cannot play that format. The buffer must outlive wave_close.
 bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes);
 
-// Bytes played since wave_open, counted on across the loops of the buffer; 0 while closed.
+// Bytes played since wave_open, counted on across the loops of the buffer; 0 while closed. The count
+// is published with release order after the bytes have been read, so a writer that reads it (acquire)
+// may overwrite what lies behind it.
 std::uint64_t wave_bytes_played();
+
+// The buffer holds sound up to `bytes`, counted since wave_open across its loops (the zeros of the
+// buffer count as the first loop). The writer calls it with release order after writing; the device
+// plays nothing beyond it, silence instead, so it never reads a block that is being written.
+void wave_publish(std::uint64_t bytes);
+
+// True when the device has no clock of its own and moves only when its caller plays it (the headless
+// device): then no thread refills the buffer, the caller fills each block when it wants the next one.
+bool wave_paced_by_caller();
 
 // Stops playing and forgets the buffer. Safe to call when nothing is open.
 void wave_close();

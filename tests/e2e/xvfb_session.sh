@@ -65,6 +65,9 @@ e2e_wait_window() {
 
 # A quick tap, down and straight up again, as xdotool types it: shorter than a frame on a busy machine.
 e2e_tap() { xdotool key "$1"; }
+# A key held until released, for programs whose frames come seconds apart (under ThreadSanitizer).
+e2e_key_down() { xdotool keydown "$1"; }
+e2e_key_up() { xdotool keyup "$1"; }
 
 e2e_screenshot() { xwd -root -silent | "$E2E_CONVERT" xwd:- "$1"; }
 

@@ -82,6 +82,35 @@ TEST(Mixer, InterpolatesLinearlyBetweenNeighbours) {
   }
 }
 
+// Long steady runs, whichever way the frames are grouped inside the mixer, give exactly the sum of the
+// interpolation frame by frame: word at the position plus the difference to the next word times the
+// fraction (its top 31 bits), times the gain.
+TEST(Mixer, SteadyRunsSumExactlyTheInterpolationOfEveryFrame) {
+  std::vector<std::int16_t> frames(4000);
+  for (std::size_t i = 0; i < frames.size(); ++i) frames[i] = static_cast<std::int16_t>((i * 7919) % 65536 - 32768);
+  const music::Sample sample = make_sample(frames, music::loop_forward, 0, 4000);
+  for (const std::uint64_t step : {std::uint64_t{0x0000'0001'0000'0001}, std::uint64_t{0x0000'0000'B333'3333},
+                                   std::uint64_t{0x0000'0003'F000'0007}, std::uint64_t{0x0000'000F'FFFF'FFFF}}) {
+    music::VoicePool pool;
+    music::Voice& voice = playing_voice(pool, sample, 0, 5);
+    voice.position_fraction = 0xFFFF'FF00u;
+    voice.step = static_cast<std::uint32_t>(step >> 32);
+    voice.step_fraction = static_cast<std::uint32_t>(step);
+    voice.left = voice.current_left = voice.ramp_target_left = 200;
+    const float gain = 200.0f * (1.0f / 255.0f);  // the level times the mixer's 1/255
+    std::uint64_t position = (std::uint64_t{5} << 32) | voice.position_fraction;
+    const int count = static_cast<int>((std::uint64_t{3990} << 32) / step) - 2;
+    const std::vector<float> left = mix_left(pool, count, {3, 1, 6});
+    for (int i = 0; i < count; ++i, position += step) {
+      const auto index = static_cast<std::size_t>(position >> 32);
+      const float fraction = static_cast<float>(static_cast<std::uint32_t>(position) >> 1) * (1.0f / 2147483648.0f);
+      const float d0 = frames[index];
+      const float s = d0 + (static_cast<float>(frames[index + 1]) - d0) * fraction;
+      ASSERT_EQ(left[i], 0.0f + s * gain) << "step " << step << " frame " << i;
+    }
+  }
+}
+
 TEST(Mixer, TheLastFrameOfASampleWithoutLoopFadesToSilence) {
   const music::Sample sample = make_sample({0, 1000}, music::loop_none, 0, 2);
   music::VoicePool pool;
@@ -161,6 +190,65 @@ TEST(Mixer, PingPongLoopsTurnAtBothEndsAndReadNothingOutsideTheLoop) {
     EXPECT_GT(falls, 0) << "step " << step;
     EXPECT_TRUE(voice.position >= 2 && voice.position < 6) << "step " << step;
   }
+}
+
+// Every loop end costs a voice at least one frame, whatever its length, position, step and direction: a
+// voice that lands exactly on a loop end turns there. The call returning at all is half the test; the
+// other half is that nothing outside the loop plus its guard word is read.
+TEST(Mixer, VoicesMakeProgressAtEveryLoopEndAndStayInsideTheLoop) {
+  constexpr std::uint64_t unit = 1;  // 2^-32 frames
+  constexpr std::uint64_t one = std::uint64_t{1} << 32;
+  const std::uint64_t steps[] = {unit, one / 3, one / 2, one - unit, one, one + unit, 3 * one / 2, 2 * one,
+                                 3 * one, 5 * one, 15 * one + one / 2};
+  struct Loop {
+    std::uint8_t type;
+    std::uint32_t start, length;
+  };
+  const Loop loops[] = {{music::loop_ping_pong, 0, 1}, {music::loop_ping_pong, 0, 2}, {music::loop_ping_pong, 0, 3},
+                        {music::loop_ping_pong, 2, 1}, {music::loop_ping_pong, 2, 2}, {music::loop_ping_pong, 1, 5},
+                        {music::loop_forward, 0, 1},   {music::loop_forward, 0, 2},   {music::loop_forward, 2, 3}};
+  for (const Loop& loop : loops) {
+    std::vector<std::int16_t> frames(loop.start + loop.length + 2, sentinel);
+    for (std::uint32_t i = 0; i < loop.length; ++i) frames[loop.start + i] = static_cast<std::int16_t>(100 * (i + 1));
+    const music::Sample sample = make_sample(frames, loop.type, loop.start, loop.length);
+    const std::uint64_t start = std::uint64_t{loop.start} << 32;
+    const std::uint64_t end = std::uint64_t{loop.start + loop.length} << 32;
+    for (const std::uint64_t position : {start, start + unit, start + one / 2, end - unit}) {
+      for (const std::int32_t direction : {music::direction_forward, music::direction_backward}) {
+        for (const std::uint64_t step : steps) {
+          SCOPED_TRACE(::testing::Message() << "loop " << int{loop.type} << " " << loop.start << "+" << loop.length
+                                            << ", position " << position << ", step " << step << ", direction "
+                                            << direction);
+          music::VoicePool pool;
+          music::Voice& voice = playing_voice(pool, sample, 0, static_cast<std::uint32_t>(position >> 32));
+          voice.position_fraction = static_cast<std::uint32_t>(position);
+          voice.step = static_cast<std::uint32_t>(step >> 32);
+          voice.step_fraction = static_cast<std::uint32_t>(step);
+          voice.direction = direction;
+          for (float v : mix_left(pool, 300, {1, 2, 5})) {
+            ASSERT_TRUE(v >= 100.0f && v <= 100.0f * static_cast<float>(loop.length)) << v;
+          }
+          const std::uint64_t reached = (std::uint64_t{voice.position} << 32) | voice.position_fraction;
+          EXPECT_TRUE(reached >= start && reached < end) << reached;
+          ASSERT_NE(voice.sample, nullptr);
+        }
+      }
+    }
+  }
+}
+
+// The hang once found in a song: a ping-pong loop from frame 0, three frames long, run backward onto its
+// first frame. Played at E-4 with finetune 10 the voice lands there exactly.
+TEST(Mixer, APingPongLoopFromFrameZeroTurnsOnItsFirstFrame) {
+  const music::Sample sample = make_sample({100, 200, 300}, music::loop_ping_pong, 0, 3);
+  music::VoicePool pool;
+  music::Voice& voice = playing_voice(pool, sample, 1.0, 1);
+  voice.direction = music::direction_backward;
+  const std::vector<float> left = mix_left(pool, 8);
+  // Frame 0 is played once at the turn; at the other end the position comes back one unit short of 3, so
+  // the guard word repeats frame 2 and the next two frames stay at 300 within the interpolation.
+  EXPECT_EQ(left, (std::vector<float>{200, 100, 200, 300, 300, 300, 200, 100}));
+  EXPECT_EQ(voice.direction, music::direction_forward);
 }
 
 TEST(Mixer, VoicesWithoutDataOrFrequencyStayInsideTheirSample) {

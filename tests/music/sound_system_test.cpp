@@ -183,6 +183,7 @@ class SoundThreadTest : public SoundSystemTest {
  protected:
   void SetUp() override {
     SoundSystemTest::SetUp();
+    platform::headless::set_wave_paced_by_caller(false);
     device = std::thread([this] {
       while (!device_stop) {
         platform::headless::play_wave_bytes(884 * 4);
@@ -217,6 +218,34 @@ TEST_F(SoundThreadTest, StartStopAndReleaseWhileTheThreadMixes) {
   }
   music::close_sound();
   EXPECT_TRUE(music::sound_system.thread_done);
+}
+
+// The wave thread behind a device that moves one block at a time gives the very samples the offline
+// render fills directly.
+TEST_F(SoundSystemTest, TheWaveThreadFillsTheSamplesTheOfflineRenderFills) {
+  constexpr std::int64_t blocks = 45;
+  const std::vector<std::int16_t> direct = render_small_song(blocks);
+  platform::headless::set_wave_paced_by_caller(false);
+  music::ModuleLoad load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+  music::install_memory_file();
+  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::sound_system.thread.joinable());
+  ASSERT_TRUE(music::start_module(load.module.get()));
+  std::vector<std::int16_t> threaded;
+  EXPECT_FALSE(tools::render_blocks(1, threaded));  // the thread fills the blocks, nobody else
+  const music::SoundSystem& sound = music::sound_system;
+  for (std::int64_t done = 0; done < blocks; ++done) {
+    const auto block = static_cast<std::size_t>(done % sound.block_count);
+    platform::headless::play_wave_bytes(884 * 4);
+    while (sound.blocks_filled.load() == static_cast<std::uint64_t>(done)) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    std::unique_lock<std::mutex> hold = music::hold_idle_mixer();
+    const std::int16_t* samples = sound.wave_buffer.get() + block * 884 * 2;
+    threaded.insert(threaded.end(), samples, samples + 884 * 2);
+  }
+  music::close_sound();
+  EXPECT_EQ(threaded, direct);
 }
 
 TEST_F(SoundThreadTest, ClosingWhileAModulePlaysAndOpeningAgain) {

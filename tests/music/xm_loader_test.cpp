@@ -47,6 +47,7 @@ void expect_same_sample(const XmSample& s, const music::Sample& loaded) {
   EXPECT_EQ(loaded.finetune, s.finetune);
   EXPECT_EQ(loaded.panning, s.panning);
   EXPECT_EQ(loaded.relative_note, s.relative_note);
+  EXPECT_STREQ(loaded.name.data(), s.name.c_str());
   ASSERT_EQ(loaded.data != nullptr, !s.frames.empty());
   EXPECT_EQ(loaded.bits, s.frames.empty() ? (s.sixteen_bit ? 16 : 8) : 16);
   EXPECT_EQ(loaded.stored_bits, s.sixteen_bit ? 16 : 8);
@@ -60,6 +61,7 @@ void expect_same_sample(const XmSample& s, const music::Sample& loaded) {
 
 // Every field of the description, as the loader converts it.
 void expect_same_song(const XmSong& song, const music::Module& m) {
+  EXPECT_STREQ(m.name.data(), song.name.c_str());
   EXPECT_EQ(m.channel_count, song.channel_count);
   EXPECT_EQ(m.song_length, static_cast<int>(song.orders.size()));
   EXPECT_EQ(m.restart_position, song.restart_position);
@@ -83,6 +85,7 @@ void expect_same_song(const XmSong& song, const music::Module& m) {
     const music::XmInstrument& d = song.instruments[i];
     const music::Instrument& ins = m.instruments[i];
     ASSERT_EQ(ins.sample_count, static_cast<int>(d.samples.size()));
+    EXPECT_STREQ(ins.name.data(), d.name.c_str());
     EXPECT_EQ(ins.sample_map, d.sample_map);
     expect_same_envelope(d.volume_envelope, ins.volume_envelope, ins.volume_points, ins.volume_sustain,
                          ins.volume_loop_start, ins.volume_loop_end, ins.volume_type);
@@ -104,7 +107,7 @@ void expect_same_song(const XmSong& song, const music::Module& m) {
 // a fadeout whose doubling wraps in 16 bits.
 XmSong large_song() {
   XmSong song;
-  song.name = "large";
+  song.name = "twenty bytes of name";  // the whole field, no NUL in the file
   song.channel_count = 32;
   song.flags = 0;
   song.default_speed = 3;
@@ -133,6 +136,7 @@ XmSong large_song() {
     sample.finetune = static_cast<std::int8_t>(-128 + s * 16);
     sample.panning = static_cast<std::uint8_t>(s * 17);
     sample.relative_note = static_cast<std::int8_t>(s - 8);
+    sample.name = s == 0 ? "twenty-two bytes named" : "sample " + std::to_string(s);
     instrument.samples.push_back(sample);
   }
   for (int n = 0; n < 96; ++n) instrument.sample_map[n] = static_cast<std::uint8_t>(n % 17);
@@ -147,6 +151,7 @@ XmSong large_song() {
   instrument.vibrato_depth = 15;
   instrument.vibrato_rate = 200;
   instrument.fadeout = 0x8001;
+  instrument.name = "a name of 22 bytes ...";
   song.instruments = {instrument, test_support::instrument_with({test_support::ramp_sample(3)})};
   return song;
 }

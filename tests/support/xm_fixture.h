@@ -127,7 +127,6 @@ inline void expect_playable(const music::Module& m, const std::string& what) {
   ASSERT_TRUE(m.channel_count >= 1 && m.channel_count <= music::max_channels);
   ASSERT_TRUE(m.song_length >= 1 && m.song_length <= music::order_table_size);
   EXPECT_TRUE(m.restart_position >= 0 && m.restart_position < m.song_length);
-  EXPECT_GE(m.default_speed, 1);
   EXPECT_GE(m.default_bpm, music::min_bpm);
   ASSERT_TRUE(m.pattern_slots >= 1 && m.pattern_slots <= music::max_patterns);
   for (int i = 0; i < m.song_length; ++i) ASSERT_LT(m.order_table[i], m.pattern_slots) << "order " << i;

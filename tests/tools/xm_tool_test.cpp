@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,12 @@
 #include "tools/file_bytes.h"
 #include "tools/tool_command.h"
 #include "tools/xm.h"
+#include "tools/xm_play.h"
+#include "music/effects.h"
+#include "music/sound_system.h"
+#if ZARN_TEST_SOUND_CARD_SDL
+#include "platform/sdl/sdl_wave_device.h"
+#endif
 
 namespace {
 
@@ -42,6 +52,22 @@ TEST_F(XmTool, TracePrintsEachTick) {
   EXPECT_EQ(lines[3].substr(0, 19), "  0   1   0   2 125");
 }
 
+// The names a musician knows the module by, made readable: other bytes show as '?', padding is left out.
+TEST_F(XmTool, InfoShowsTheNamesOfModuleInstrumentsAndSamples) {
+  music::XmSong song = test_support::small_song();
+  song.name = "Song\x01name   ";
+  song.instruments[0].name = "lead";
+  song.instruments[0].samples[0].name = "saw \xE9";
+  folder.write("song.xm", music::write_xm(song));
+  ::testing::internal::CaptureStdout();
+  ASSERT_EQ(run({"info", "song.xm"}), tools::exit_ok);
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("name:          Song?name\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("instrument 1 \"lead\": 2 samples"), std::string::npos) << out;
+  EXPECT_NE(out.find("sample 0 \"saw ?\": 40 frames"), std::string::npos) << out;
+  EXPECT_NE(out.find("instrument 2 \"\": 0 samples"), std::string::npos) << out;
+}
+
 TEST_F(XmTool, RenderWritesTheSameWavFileEveryTime) {
   folder.write("song.xm", music::write_xm(test_support::small_song()));
   ASSERT_EQ(run({"render", "song.xm", "first.wav", "--seconds", "0.5"}), tools::exit_ok);
@@ -57,6 +83,145 @@ TEST_F(XmTool, RenderWritesTheSameWavFileEveryTime) {
   EXPECT_NE(std::count(first->begin() + header, first->end(), 0), static_cast<std::ptrdiff_t>(first->size() - header));
   EXPECT_FALSE(platform::headless::wave_is_open());
 }
+
+// Without --seconds a render plays the song once: up to where it comes back to an order position it has
+// played (through the restart position or a jump), or runs off the end of its order table; --loops N
+// plays N passes, --seconds caps them. One row is 6 ticks of 882 frames here.
+TEST_F(XmTool, RenderPlaysOnePassOfTheSongOrAsManyAsAsked) {
+  constexpr std::size_t row_frames = 6 * 882;
+  const auto song_of = [](std::vector<std::uint8_t> orders, std::uint16_t restart, bool jump_back_to_1) {
+    music::XmSong song = test_support::song_with(1, 4, {{0, 0, {test_support::c4, 1, 0, 0, 0}}});
+    music::XmPattern jumping = song.patterns[0];
+    jumping.cells[3] = {0, 0, 0, music::effect_position_jump, 1};  // B01 on the last row
+    song.patterns.push_back(jumping);
+    if (jump_back_to_1) orders.back() = 1;
+    song.orders = orders;
+    song.restart_position = restart;
+    return song;
+  };
+  struct Case {
+    const char* what;
+    music::XmSong song;
+    std::vector<std::string> options;
+    std::size_t rows;
+  };
+  const Case cases[] = {
+      {"to the end of the orders", song_of({0, 0, 0}, 0, false), {}, 12},
+      {"to the end, restart inside", song_of({0, 0, 0}, 2, false), {}, 12},
+      {"a jump back", song_of({0, 0, 0}, 0, true), {}, 12},
+      {"two passes, restart inside", song_of({0, 0, 0}, 2, false), {"--loops", "2"}, 12 + 4},
+      {"three passes of a jump back", song_of({0, 0, 0}, 0, true), {"--loops", "3"}, 12 + 8 + 8},
+      {"capped", song_of({0, 0, 0}, 0, false), {"--seconds", "0.1", "--loops", "5"}, 0},
+  };
+  for (const Case& c : cases) {
+    folder.write("song.xm", music::write_xm(c.song));
+    std::vector<std::string> args = {"render", "song.xm", "out.wav"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    ASSERT_EQ(run(args), tools::exit_ok) << c.what;
+    const auto wav = tools::read_file_bytes("out.wav");
+    ASSERT_TRUE(wav) << c.what;
+    const std::size_t frames = c.rows != 0 ? c.rows * row_frames : 4410;
+    EXPECT_EQ(wav->size(), 44 + frames * 4) << c.what;
+  }
+}
+
+// The header's speed and tempo as stored, to their extremes: every pass ends, however short or long its
+// ticks. Four rows; frames per tick = 5 x 44100 / (2 x BPM).
+TEST_F(XmTool, RenderEndsAtEverySpeedAndTempo) {
+  const struct {
+    std::uint16_t speed, bpm;
+    std::size_t frames;
+  } cases[] = {
+      {0, 125, 4 * 882},          // a row on every tick
+      {1, 65535, 4 * 1},          // one frame a tick
+      {31, 1, 44100},             // 110250 frames a tick: the one second asked for ends first
+      {6, 0, 44100},              // a tempo of 0 plays as 1
+  };
+  for (const auto& c : cases) {
+    music::XmSong song = test_support::song_with(1, 4, {{0, 0, {test_support::c4, 1, 0, 0, 0}}});
+    song.default_speed = c.speed;
+    song.default_bpm = c.bpm;
+    folder.write("song.xm", music::write_xm(song));
+    ASSERT_EQ(run({"render", "song.xm", "out.wav", "--seconds", "1"}), tools::exit_ok) << c.speed << " " << c.bpm;
+    const auto wav = tools::read_file_bytes("out.wav");
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->size(), 44 + c.frames * 4) << c.speed << " " << c.bpm;
+  }
+}
+
+// A voice running backward through a ping-pong loop from frame 0 lands exactly on that frame at E-4
+// with finetune 10; it once kept its direction there and held the block fill for ever.
+TEST_F(XmTool, RenderFinishesOnAPingPongLoopFromFrameZero) {
+  music::XmSong song = test_support::song_with(1, 4, {{0, 0, {test_support::c4 + 4, 1, 0, 0, 0}}});
+  music::XmSample sample = test_support::ramp_sample(3);
+  sample.loop_bits = music::xm_loop_ping_pong;
+  sample.loop_start = 0;
+  sample.loop_length = 3;
+  sample.finetune = 10;
+  song.instruments = {test_support::instrument_with({sample})};
+  folder.write("ping-pong.xm", music::write_xm(song));
+  ASSERT_EQ(run({"render", "ping-pong.xm", "out.wav", "--loops", "10", "--seconds", "2"}), tools::exit_ok);
+  const auto wav = tools::read_file_bytes("out.wav");
+  ASSERT_TRUE(wav);
+  EXPECT_EQ(wav->size(), 44u + 88200u * 4);
+}
+
+#if ZARN_TEST_SOUND_CARD_SDL
+// xm play through SDL's dummy audio driver, which takes the sound at the card's pace and plays it
+// nowhere: one pass and out, for ever until Ctrl-C, and no card at all.
+class XmPlay : public XmTool {
+ protected:
+  void SetUp() override {
+    folder.write("song.xm", music::write_xm(test_support::song_with(1, 4, {{0, 0, {test_support::c4, 1, 0, 0, 0}}})));
+    tools::set_sound_card([] { return &platform::sdl::sdl_wave_device(); });
+  }
+  void TearDown() override {
+    tools::set_sound_card(nullptr);
+    unsetenv("SDL_AUDIODRIVER");
+  }
+  // Afterwards the wave thread has joined and the device is closed.
+  static void expect_all_closed() {
+    EXPECT_FALSE(music::sound_system.open);
+    EXPECT_FALSE(music::sound_system.thread.joinable());
+    EXPECT_TRUE(music::sound_system.thread_done);
+  }
+};
+
+TEST_F(XmPlay, PlaysOnePassAndEnds) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(run({"play", "song.xm"}), tools::exit_ok);
+  const std::string status = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(status.find("order   0  pattern   0  row   3  speed  6  125 BPM"), std::string::npos) << status;
+  expect_all_closed();
+}
+
+TEST_F(XmPlay, CtrlCStopsPlayingForEver) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  std::thread user([] {
+    // Once the wave thread has filled blocks for a while the module plays and the handler is in place.
+    while (music::sound_system.blocks_filled.load() < 30) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::raise(SIGINT);
+  });
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(run({"play", "song.xm", "--loop"}), tools::exit_ok);
+  ::testing::internal::GetCapturedStderr();
+  user.join();
+  expect_all_closed();
+}
+
+TEST_F(XmPlay, WithoutASoundDeviceSaysSoInOneLine) {
+  for (const bool card : {true, false}) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    if (!card) tools::set_sound_card(nullptr);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(run({"play", "song.xm"}), tools::exit_failure);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("zarn-tool xm: no sound device to play on\n"), std::string::npos) << said;
+    expect_all_closed();
+  }
+}
+#endif
 
 TEST_F(XmTool, ExitCodes) {
   folder.write("song.xm", music::write_xm(test_support::song_with(1, 1, {})));
@@ -81,6 +246,12 @@ TEST_F(XmTool, ExitCodes) {
       {{"render", "song.xm", "out.wav", "--seconds", "0.1"}, tools::exit_ok},
       {{"render", "junk.xm", "out.wav"}, tools::exit_failure},
       {{"render", "song.xm", "no-such-folder/out.wav", "--seconds", "0.1"}, tools::exit_failure},
+      {{"render", "song.xm", "out.wav", "--loops", "0"}, tools::exit_usage},
+      {{"render", "song.xm", "out.wav", "--loops", "2", "--seconds"}, tools::exit_usage},
+      {{"render", "song.xm", "out.wav", "--frobnicate", "2"}, tools::exit_usage},
+      {{"play"}, tools::exit_usage},
+      {{"play", "song.xm", "--frobnicate"}, tools::exit_usage},
+      {{"play", "junk.xm"}, tools::exit_failure},
   };
   for (const Case& c : cases) {
     std::string line;

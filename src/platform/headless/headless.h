@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/wave_device.h"
+
 namespace platform::headless {
 
 // Receives each presented frame (640x480 RGB565) with its number from 0; returning false reports a lost
@@ -36,6 +38,13 @@ bool window_open();
 void play_wave_bytes(std::uint64_t bytes);
 // Whether wave_open succeeds (true after reset): false stands for a machine without sound output.
 void set_wave_available(bool available);
+// Whether the device is paced by its caller, who fills each block directly (true after reset), or plays
+// on as a sound card would, with the sound system's wave thread refilling it (false; play_wave_bytes
+// then stands for the card).
+void set_wave_paced_by_caller(bool paced);
+// Plays through a real device instead (none: back to the virtual one, as after reset): the sound system
+// then runs its wave thread as in the intro. Only while no wave device is open.
+void plug_wave_device(const WaveDevice* device);
 bool wave_is_open();
 
 }  // namespace platform::headless

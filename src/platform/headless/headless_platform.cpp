@@ -39,6 +39,8 @@ HeadlessState state;
 struct HeadlessWave {
   std::atomic<bool> available{true};
   std::atomic<bool> open{false};
+  std::atomic<bool> paced_by_caller{true};
+  const WaveDevice* plugged = nullptr;  // a real device played through instead, set while closed
   std::atomic<std::uint64_t> played{0};  // bytes
 };
 
@@ -125,20 +127,35 @@ void message_box(const char* text, const char* caption) {
 }
 
 bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
+  if (wave.plugged) return wave.plugged->open(rate, buffer, bytes);
   if (!wave.available || rate <= 0 || !buffer || bytes == 0 || bytes % wave_bytes_per_frame != 0) return false;
   wave.played = 0;
   wave.open = true;
   return true;
 }
 
-std::uint64_t wave_bytes_played() { return wave.open ? wave.played.load() : 0; }
+std::uint64_t wave_bytes_played() {
+  if (wave.plugged) return wave.plugged->bytes_played();
+  return wave.open ? wave.played.load() : 0;
+}
+
+// The virtual device reads nothing: whoever moves it on reads the blocks themselves.
+void wave_publish(std::uint64_t bytes) {
+  if (wave.plugged) wave.plugged->publish(bytes);
+}
+
+bool wave_paced_by_caller() { return !wave.plugged && wave.paced_by_caller; }
 
 void wave_close() {
+  if (wave.plugged) wave.plugged->close();
   wave.open = false;
   wave.played = 0;
 }
 
-void raise_thread_priority() {}  // tests and tools keep the priorities they were given
+// Tests and tools keep the priorities they were given, unless they play through a real device.
+void raise_thread_priority() {
+  if (wave.plugged) wave.plugged->raise_thread_priority();
+}
 
 namespace headless {
 
@@ -155,6 +172,8 @@ void reset() {
   state.quit = false;
   state.loop_ended = false;
   wave.available = true;
+  wave.paced_by_caller = true;
+  wave.plugged = nullptr;
 }
 
 void set_clock_ms(std::uint32_t now) {
@@ -198,6 +217,10 @@ void play_wave_bytes(std::uint64_t bytes) {
 }
 
 void set_wave_available(bool available) { wave.available = available; }
+
+void set_wave_paced_by_caller(bool paced) { wave.paced_by_caller = paced; }
+
+void plug_wave_device(const WaveDevice* device) { wave.plugged = device; }
 
 bool wave_is_open() { return wave.open; }
 
