@@ -153,6 +153,7 @@ class PreviewRun {
       sheet_.push_back(make_sheet_frame(pixels, at_ms));
     }
     render_music_until(at_ms + frame_step_ms);
+    if (failed_) return false;
     if (show_progress_) {
       std::fprintf(stderr, "\rpreview: %.2f of %.2f s, %d pictures", (at_ms + frame_step_ms) * 0.001, options_.seconds,
                    pictures_);
@@ -165,9 +166,7 @@ class PreviewRun {
     if (show_progress_) std::fprintf(stderr, "\n");
     if (failed_) return false;
     if (!write_bytes(out_ / "sheet.png", make_preview_sheet(sheet_))) return false;
-    if (!music_rendered_) return true;
-    music_.resize(std::min(music_.size(), frames_for_ms(frame_count_ * frame_step_ms) * platform::wave_channels));
-    return write_wav((out_ / "music.wav").string(), music_, platform::wave_channels, music::sound_system.mix_rate);
+    return !music_rendered_ || music_.finish();
   }
 
   int pictures() const { return pictures_; }
@@ -190,15 +189,27 @@ class PreviewRun {
     return static_cast<std::size_t>(ms * static_cast<std::uint64_t>(music::sound_system.mix_rate) / 1000);
   }
 
-  // Renders whole blocks of the sound system until the music has caught up with the virtual clock, so
-  // that second s of the WAV is what played while the frames of second s were shown.
+  // Renders blocks of the sound system until the music has caught up with the virtual clock, so that
+  // second s of the WAV is what played while the frames of second s were shown. What a block holds beyond
+  // the clock waits for the next frame.
   void render_music_until(std::uint64_t ms) {
     const music::SoundSystem& sound = music::sound_system;
-    if (!sound.open) return;
-    while (music_.size() < frames_for_ms(ms) * platform::wave_channels) {
-      if (!render_blocks(1, music_)) return;
+    if (!sound.open || failed_) return;
+    if (!music_rendered_) {
+      if (!music_.open((out_ / "music.wav").string(), platform::wave_channels, sound.mix_rate)) {
+        failed_ = true;
+        return;
+      }
       music_rendered_ = true;
     }
+    const std::size_t due = frames_for_ms(ms) * platform::wave_channels;
+    while (samples_written_ + unwritten_.size() < due) {
+      if (!render_blocks(1, unwritten_)) return;
+    }
+    const std::size_t take = due - samples_written_;
+    if (!music_.append(unwritten_.data(), take)) failed_ = true;
+    unwritten_.erase(unwritten_.begin(), unwritten_.begin() + static_cast<std::ptrdiff_t>(take));
+    samples_written_ += take;
   }
 
   const PreviewOptions& options_;
@@ -207,7 +218,9 @@ class PreviewRun {
   std::vector<std::uint64_t> sheet_numbers_;
   bool show_progress_;
   std::vector<SheetFrame> sheet_;
-  std::vector<std::int16_t> music_;
+  WavWriter music_;
+  std::vector<std::int16_t> unwritten_;  // rendered samples ahead of the clock
+  std::size_t samples_written_ = 0;
   bool music_rendered_ = false;
   int pictures_ = 0;
   bool failed_ = false;
