@@ -86,6 +86,12 @@ void wave_close() {
   wave.last_position = 0;
 }
 
+// The driver reads the looping buffer on its own and cannot be held to what was published: the wave
+// thread's order, refilling only the block the device has just left, keeps writer and reader apart.
+void wave_publish(std::uint64_t) {}
+
+bool wave_paced_by_caller() { return false; }
+
 void raise_thread_priority() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL); }
 
 }  // namespace platform
