@@ -8,7 +8,7 @@ struct stat;
 
 namespace tools {
 
-// The output path that means the tool's standard output.
+// The output path that means the tool's standard output. A tool writing there reports on stderr.
 inline constexpr const char* standard_stream_path = "-";
 
 // One output, written in pieces and then committed:
