@@ -43,7 +43,7 @@ bool follow_links_to_new_file(std::string& path) {
       return false;
     }
     const std::string target(link, static_cast<std::size_t>(length));
-    path = target.front() == '/' ? target : folder_of(path) + target;
+    path = !target.empty() && target.front() == '/' ? target : folder_of(path) + target;
   }
   errno = ELOOP;
   return false;
