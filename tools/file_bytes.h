@@ -8,11 +8,15 @@
 
 namespace tools {
 
-// The file's bytes, or nothing when it cannot be read.
-std::optional<std::vector<std::uint8_t>> read_file_bytes(const std::string& path);
+// The file's bytes ("-" reads standard input), or nothing when it cannot be read: then `failure`, if
+// given, says why, naming the file. A directory cannot be read.
+std::optional<std::vector<std::uint8_t>> read_file_bytes(const std::string& path, std::string* failure = nullptr);
 
-// Writes the bytes to a temporary file beside `path` and renames it over `path`, so a failed write
-// never leaves a half-written file. False (after saying why on stderr) on failure.
+// Writes `bytes` as the whole of `path` through an OutputFile, so a failed write leaves what was there
+// untouched. False when it cannot be written: `failure` says why, naming the file.
+bool write_file_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& failure);
+
+// write_file_bytes, saying why on stderr when it fails.
 bool replace_file_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace tools

@@ -7,6 +7,7 @@
 #include "shell/nfo_check.h"
 #include "shell/nfo_screen.h"
 #include "tools/file_bytes.h"
+#include "tools/output_file.h"
 #include "tools/tool_command.h"
 
 namespace tools {
@@ -14,20 +15,26 @@ namespace {
 
 const char usage[] =
     "usage: zarn-tool nfo sign FILE    write the checksum trailer so that FILE passes the check\n"
+    "                                  (FILE - signs standard input onto standard output)\n"
     "       zarn-tool nfo check FILE   show the checksum, the trailer's digits and the verdict\n";
 
+// Signs the file where it is ("-" signs standard input onto standard output, and reports on stderr).
 int sign(const std::string& path) {
-  const auto bytes = read_file_bytes(path);
+  std::string failure;
+  const auto bytes = read_file_bytes(path, &failure);
   if (!bytes) {
-    std::fprintf(stderr, "zarn-tool nfo sign: cannot read %s\n", path.c_str());
+    std::fprintf(stderr, "zarn-tool nfo sign: %s\n", failure.c_str());
     return exit_failure;
   }
   const bool replacing = shell::has_signed_trailer(*bytes);
   const std::vector<std::uint8_t> signed_file = shell::sign_nfo(*bytes);
-  if (!replace_file_bytes(path, signed_file)) return exit_failure;
+  if (!write_file_bytes(path, signed_file, failure)) {
+    std::fprintf(stderr, "zarn-tool nfo sign: %s\n", failure.c_str());
+    return exit_failure;
+  }
   const auto result = shell::check_nfo_bytes(signed_file);
-  std::printf("%s: checksum %s, trailer %s\n", path.c_str(), result.computed.c_str(),
-              replacing ? "replaced" : "appended");
+  std::fprintf(path == standard_stream_path ? stderr : stdout, "%s: checksum %s, trailer %s\n", path.c_str(),
+               result.computed.c_str(), replacing ? "replaced" : "appended");
   return exit_ok;
 }
 

@@ -1,8 +1,8 @@
 // zarn-tool obj check and obj render.
 #include "tools/obj_tool.h"
 
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -12,6 +12,7 @@
 #include "engine3d/intro_objects.h"
 #include "engine3d/rasterizer.h"
 #include "tools/object_report.h"
+#include "tools/output_file.h"
 #include "tools/png_file.h"
 #include "tools/tool_command.h"
 
@@ -64,12 +65,11 @@ struct RenderOptions {
   std::uint32_t time_ms = 0;
 };
 
+// Digits and nothing else, no sign or space, that fit in 32 bits.
 bool parse_time(const char* text, std::uint32_t& ms) {
-  char* end = nullptr;
-  const unsigned long long value = std::strtoull(text, &end, 10);
-  if (end == text || *end != '\0' || text[0] == '-' || value > 0xFFFFFFFFull) return false;
-  ms = static_cast<std::uint32_t>(value);
-  return true;
+  const char* end = text + std::strlen(text);
+  const auto [stop, error] = std::from_chars(text, end, ms);
+  return error == std::errc() && stop == end;
 }
 
 // Fills `options`; false (after saying why) when the command line is wrong.
@@ -123,13 +123,16 @@ int render_main(int argc, char** argv) {
   engine3d::place_intro_camera(camera);
   std::vector<std::uint16_t> frame(base::frame_pixel_count, 0);
   engine3d::draw_intro_objects(*objects, frame.data(), options.time_ms, camera);
-  if (!write_png_rgb565(options.out, frame.data(), base::frame_width, base::frame_height)) {
-    std::fprintf(stderr, "zarn-tool obj render: cannot write %s\n", options.out);
+  std::string failure;
+  if (!write_png_rgb565(options.out, frame.data(), base::frame_width, base::frame_height, failure)) {
+    std::fprintf(stderr, "zarn-tool obj render: %s\n", failure.c_str());
     return exit_failure;
   }
   int drawn = 0;
   for (std::uint16_t pixel : frame) drawn += pixel != 0;
-  std::printf("%s: both objects at %u ms, %d pixels drawn\n", options.out, options.time_ms, drawn);
+  // A picture on standard output leaves the report to stderr.
+  std::fprintf(std::strcmp(options.out, standard_stream_path) == 0 ? stderr : stdout,
+               "%s: both objects at %u ms, %d pixels drawn\n", options.out, options.time_ms, drawn);
   return exit_ok;
 }
 

@@ -2,9 +2,10 @@
 #include "tools/png_file.h"
 
 #include <array>
-#include <fstream>
 
 #include <zlib.h>
+
+#include "tools/file_bytes.h"
 
 namespace tools {
 namespace {
@@ -67,7 +68,8 @@ std::vector<std::uint8_t> encode_png_rgb(const std::uint8_t* rgb, int width, int
   return png;
 }
 
-bool write_png_rgb565(const std::string& path, const std::uint16_t* pixels, int width, int height) {
+bool write_png_rgb565(const std::string& path, const std::uint16_t* pixels, int width, int height,
+                      std::string& failure) {
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
   for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
     const Rgb888 c = rgb888_of(pixels[i]);
@@ -75,10 +77,7 @@ bool write_png_rgb565(const std::string& path, const std::uint16_t* pixels, int 
     rgb[i * 3 + 1] = c.g;
     rgb[i * 3 + 2] = c.b;
   }
-  const std::vector<std::uint8_t> png = encode_png_rgb(rgb.data(), width, height);
-  std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  return static_cast<bool>(file);
+  return write_file_bytes(path, encode_png_rgb(rgb.data(), width, height), failure);
 }
 
 }  // namespace tools

@@ -21,7 +21,9 @@ constexpr Rgb888 rgb888_of(std::uint16_t p) {
 // PNG bytes of an 8-bit RGB picture of width x height, rows top to bottom.
 std::vector<std::uint8_t> encode_png_rgb(const std::uint8_t* rgb, int width, int height);
 
-// Writes a width x height RGB565 picture as a PNG file; false when the file cannot be written.
-bool write_png_rgb565(const std::string& path, const std::uint16_t* pixels, int width, int height);
+// Writes a width x height RGB565 picture as a PNG file ("-" is standard output); false when it cannot be
+// written, and `failure` says why.
+bool write_png_rgb565(const std::string& path, const std::uint16_t* pixels, int width, int height,
+                      std::string& failure);
 
 }  // namespace tools

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "platform/platform.h"
 #include "shell/frame_state.h"
 #include "shell/startup.h"
+#include "tools/file_bytes.h"
 #include "tools/png_file.h"
 #include "tools/preview_sheet.h"
 #include "tools/tool_command.h"
@@ -128,11 +128,10 @@ void script_presses(const std::vector<KeyPress>& presses) {
 }
 
 bool write_bytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  if (!file) std::fprintf(stderr, "zarn-tool preview: cannot write %s\n", path.c_str());
-  return static_cast<bool>(file);
+  std::string failure;
+  if (write_file_bytes(path.string(), bytes, failure)) return true;
+  std::fprintf(stderr, "zarn-tool preview: %s\n", failure.c_str());
+  return false;
 }
 
 // What the present hook collects while the program runs on the frame thread.
@@ -176,8 +175,9 @@ class PreviewRun {
   bool write_picture(const std::uint16_t* pixels, std::uint64_t number) {
     char name[64];
     std::snprintf(name, sizeof name, "frame-%05llu.png", static_cast<unsigned long long>(number));
-    if (!write_png_rgb565((out_ / name).string(), pixels, base::frame_width, base::frame_height)) {
-      std::fprintf(stderr, "zarn-tool preview: cannot write %s\n", (out_ / name).c_str());
+    std::string failure;
+    if (!write_png_rgb565((out_ / name).string(), pixels, base::frame_width, base::frame_height, failure)) {
+      std::fprintf(stderr, "zarn-tool preview: %s\n", failure.c_str());
       failed_ = true;
       return false;
     }

@@ -62,7 +62,9 @@ class IntroObjectsRender : public ::testing::TestWithParam<RenderedObject> {
     const auto picture = std::filesystem::path(ZARN_TEST_OUTPUT_DIR) /
                          ("intro-objects-" + std::string(GetParam().name) + "-" + std::to_string(elapsed_ms) + "ms.png");
     std::filesystem::create_directories(picture.parent_path());
-    EXPECT_TRUE(tools::write_png_rgb565(picture.string(), frame.data(), base::frame_width, base::frame_height));
+    std::string failure;
+    EXPECT_TRUE(tools::write_png_rgb565(picture.string(), frame.data(), base::frame_width, base::frame_height, failure))
+        << failure;
     return frame;
   }
 

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# zarn-tool's command line: exit codes 0 (done), 1 (the work failed), 2 (wrong command line), and an
-# NFO that is signed and then checked. Usage: zarn_tool_cli.sh ZARN_TOOL WORK_DIR
+# zarn-tool's command line: exit codes 0 (done), 1 (the work failed), 2 (wrong command line), an NFO
+# that is signed and then checked, "-" for standard output, a directory where a file should be, and a
+# full file system. Usage: zarn_tool_cli.sh ZARN_TOOL WORK_DIR
 set -u
 tool=$1
 work=$2
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 printf 'An NFO without a trailer\r\n' > plain.nfo
 cp plain.nfo signed.nfo
+# A tetrahedron, enough for obj render to draw.
+printf '4 4\n0 0 0\n30 0 0\n0 30 0\n0 0 30\n0 2 1 0\n0 1 3 0\n0 3 2 0\n1 2 3 0\n' > tetrahedron.3d
+mkdir folder
 
 failures=0
 expect() {
@@ -43,5 +47,52 @@ size_plain=$(stat -c %s plain.nfo)
 size_signed=$(stat -c %s signed.nfo)
 [ "$size_signed" -eq $((size_plain + 18)) ] || { echo "FAIL: signed file is $size_signed bytes, expected $((size_plain + 18))"; failures=$((failures + 1)); }
 cmp -n "$size_plain" plain.nfo signed.nfo || { echo "FAIL: signing changed the text"; failures=$((failures + 1)); }
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# A directory given as a file: one line saying why, and exit 1.
+for args in "nfo sign folder" "obj check folder" "obj render folder out.png" "obj render tetrahedron.3d folder"; do
+  expect 1 $args
+  [ "$(wc -l < out.txt)" -eq 1 ] || fail "zarn-tool $args said more than one line: $(cat out.txt)"
+done
+[ -d folder ] && [ -z "$(ls -A folder)" ] || fail "a refused directory was changed"
+
+# "-" is standard output, and for nfo sign standard input too; the report then goes to stderr.
+png_signature=$(printf '\211PNG\r\n\032\n' | od -An -tx1)
+"$tool" nfo sign - < plain.nfo > piped.nfo 2> report.txt || fail "nfo sign - exited $?: $(cat report.txt)"
+"$tool" nfo check piped.nfo > /dev/null || fail "nfo sign - did not write a signed NFO to standard output"
+grep -q '^-: checksum .*, trailer appended$' report.txt || fail "nfo sign - reported: $(cat report.txt)"
+"$tool" obj render tetrahedron.3d - > piped.png 2> report.txt || fail "obj render to - exited $?: $(cat report.txt)"
+[ "$(head -c 8 piped.png | od -An -tx1)" = "$png_signature" ] || fail "obj render to - wrote no PNG to standard output"
+[ ! -e - ] || fail "a file named - was made"
+
+# A full file system: a 64 KiB tmpfs in a private mount namespace, so nothing stays mounted. A write
+# that does not fit fails with the reason and leaves the file that was there as it was, with no
+# temporary file beside it.
+mkdir full
+cp piped.png full-old.png
+unshare --map-root-user --mount bash -s "$tool" > full.txt 2>&1 <<'FULL' || { fail "on a full file system:"; sed 's/^/    /' full.txt; }
+set -u
+tool=$1
+mount -t tmpfs -o size=64k tmpfs full || { echo "cannot mount a small tmpfs"; exit 1; }
+head -c 300 /dev/urandom | od -An -tx1 | head -c 300 > full/release.nfo
+cp full-old.png full/picture.png
+head -c 1M /dev/zero > full/filler 2> /dev/null
+failed=0
+for args in "nfo sign full/release.nfo" "obj render tetrahedron.3d full/picture.png"; do
+  target=${args##* }
+  cp "$target" before
+  "$tool" $args > out.txt 2>&1
+  code=$?
+  [ "$code" -eq 1 ] || { echo "zarn-tool $args exited $code, expected 1"; failed=1; }
+  grep -q "No space left on device" out.txt || { echo "zarn-tool $args said: $(cat out.txt)"; failed=1; }
+  cmp -s before "$target" || { echo "zarn-tool $args changed $target"; failed=1; }
+done
+[ "$(ls -A full | tr '\n' ' ')" = "filler picture.png release.nfo " ] || { echo "left in full/: $(ls -A full)"; failed=1; }
+exit $failed
+FULL
 
 [ "$failures" -eq 0 ] && echo "PASS" || exit 1

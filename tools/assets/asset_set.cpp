@@ -2,7 +2,6 @@
 #include "tools/assets/asset_set.h"
 
 #include <exception>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,16 +11,16 @@
 #include "tools/assets/music_score.h"
 #include "tools/assets/pictures.h"
 #include "tools/assets/texts.h"
+#include "tools/file_bytes.h"
 #include "tools/tool_command.h"
 
 namespace tools::assets {
 namespace {
 
 bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::FILE* progress) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!file) {
-    std::fprintf(stderr, "zarn-tool assets: cannot write %s\n", path.c_str());
+  std::string failure;
+  if (!write_file_bytes(path.string(), bytes, failure)) {
+    std::fprintf(stderr, "zarn-tool assets: %s\n", failure.c_str());
     return false;
   }
   std::fprintf(progress, "%8zu  %s\n", bytes.size(), path.c_str());
