@@ -65,11 +65,4 @@ bool write_file_bytes(const std::string& path, const std::vector<std::uint8_t>& 
   return written;
 }
 
-bool replace_file_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::string failure;
-  if (write_file_bytes(path, bytes, failure)) return true;
-  std::fprintf(stderr, "zarn-tool: %s\n", failure.c_str());
-  return false;
-}
-
 }  // namespace tools

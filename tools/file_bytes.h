@@ -16,7 +16,4 @@ std::optional<std::vector<std::uint8_t>> read_file_bytes(const std::string& path
 // untouched. False when it cannot be written: `failure` says why, naming the file.
 bool write_file_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& failure);
 
-// write_file_bytes, saying why on stderr when it fails.
-bool replace_file_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
-
 }  // namespace tools

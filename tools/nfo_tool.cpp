@@ -44,6 +44,11 @@ int check(const std::string& path) {
     std::fprintf(stderr, "zarn-tool nfo check: cannot open %s\n", path.c_str());
     return exit_failure;
   }
+  if (result.computed.empty()) {
+    std::fprintf(stderr, "zarn-tool nfo check: %s is larger than %lld bytes: the intro fails it without reading it\n",
+                 path.c_str(), shell::nfo_max_bytes);
+    return exit_failure;
+  }
   const shell::VerdictText& text = shell::verdict_text(result.verdict);
   std::printf("file:     %s\ncomputed: %s\nexpected: %s\n%s\n%s\n", path.c_str(), result.computed.c_str(),
               result.expected.c_str(), text.line_200, text.line_220);

@@ -134,6 +134,24 @@ bool OutputFile::write(const void* data, std::size_t size) {
   return true;
 }
 
+bool OutputFile::rewrite(std::size_t offset, const void* data, std::size_t size) {
+  if (failed_) return false;
+  if (fd_ < 0 || !can_rewrite()) {
+    errno = EBADF;
+    return fail("cannot write");
+  }
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return fail("cannot write");
+    bytes += written;
+    offset += static_cast<std::size_t>(written);
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
 bool OutputFile::commit() {
   if (failed_) return false;
   if (fd_ < 0) {

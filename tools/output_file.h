@@ -33,6 +33,12 @@ class OutputFile {
   bool open(const std::string& path);
   // Appends `size` bytes; false on any error.
   bool write(const void* data, std::size_t size);
+  // Whether bytes already written can be written again: true for a regular file, false for standard
+  // output, a device or a FIFO.
+  bool can_rewrite() const { return !temporary_.empty(); }
+  // Writes `size` bytes again at `offset`, within what was written; false on any error or when the
+  // output cannot be rewritten.
+  bool rewrite(std::size_t offset, const void* data, std::size_t size);
   // Ends the output: a regular file is flushed to disk and renamed over its target, a device or a FIFO
   // is closed. False when this or anything before it failed.
   bool commit();

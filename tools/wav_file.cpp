@@ -2,7 +2,7 @@
 #include "tools/wav_file.h"
 
 #include <array>
-#include <filesystem>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -49,43 +49,28 @@ std::vector<std::uint8_t> header(int channels, int rate, std::uint32_t data_byte
   return out;
 }
 
-bool put_size_at(std::FILE* file, long at, std::uint32_t size) {
-  std::vector<std::uint8_t> bytes;
-  put_u32(bytes, size);
-  return std::fseek(file, at, SEEK_SET) == 0 && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-}
+// The largest sizes the two fields hold: a stream's sizes, which are not known when the header is sent.
+constexpr std::uint32_t unknown_data_bytes = static_cast<std::uint32_t>(max_data_bytes);
 
 }  // namespace
 
-WavWriter::~WavWriter() {
-  if (!file_) return;
-  std::fclose(file_);
-  std::error_code ignored;
-  std::filesystem::remove(temporary_, ignored);
-}
-
-bool WavWriter::fail(const char* what) {
-  std::fprintf(stderr, "cannot %s %s\n", what, temporary_.c_str());
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
-  std::error_code ignored;
-  std::filesystem::remove(temporary_, ignored);
+bool WavWriter::fail() {
+  std::fprintf(stderr, "zarn-tool: %s\n", output_.failure().c_str());
   return false;
 }
 
 bool WavWriter::open(const std::string& path, int channels, int rate) {
-  path_ = path;
-  temporary_ = path + ".tmp";
   data_bytes_ = 0;
-  file_ = std::fopen(temporary_.c_str(), "wb");
-  if (!file_) return fail("write");
-  const std::vector<std::uint8_t> bytes = header(channels, rate, 0);
-  return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() || fail("write");
+  if (!output_.open(path)) return fail();
+  const std::vector<std::uint8_t> bytes = header(channels, rate, unknown_data_bytes);
+  return output_.write(bytes.data(), bytes.size()) || fail();
 }
 
 bool WavWriter::append(const std::int16_t* samples, std::size_t count) {
-  if (!file_) return false;
-  if (data_bytes_ + count * bytes_per_sample > max_data_bytes) return fail("fit the sound into");
+  if (data_bytes_ + count * bytes_per_sample > max_data_bytes) {
+    std::fprintf(stderr, "zarn-tool: the sound is too long for a WAV file's 4 GB\n");
+    return false;
+  }
   std::array<std::uint8_t, 4096> bytes;
   while (count > 0) {
     const std::size_t n = std::min(count, bytes.size() / bytes_per_sample);
@@ -94,7 +79,7 @@ bool WavWriter::append(const std::int16_t* samples, std::size_t count) {
       bytes[2 * i] = static_cast<std::uint8_t>(v);
       bytes[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
     }
-    if (std::fwrite(bytes.data(), 1, n * bytes_per_sample, file_) != n * bytes_per_sample) return fail("write");
+    if (!output_.write(bytes.data(), n * bytes_per_sample)) return fail();
     data_bytes_ += n * bytes_per_sample;
     samples += n;
     count -= n;
@@ -103,23 +88,17 @@ bool WavWriter::append(const std::int16_t* samples, std::size_t count) {
 }
 
 bool WavWriter::finish() {
-  if (!file_) return false;
-  const auto data_bytes = static_cast<std::uint32_t>(data_bytes_);
-  if (!put_size_at(file_, riff_size_at, header_bytes_after_size + data_bytes) ||
-      !put_size_at(file_, data_size_at, data_bytes)) {
-    return fail("write");
+  if (output_.can_rewrite()) {
+    std::vector<std::uint8_t> riff_size;
+    std::vector<std::uint8_t> data_size;
+    put_u32(riff_size, header_bytes_after_size + static_cast<std::uint32_t>(data_bytes_));
+    put_u32(data_size, static_cast<std::uint32_t>(data_bytes_));
+    if (!output_.rewrite(riff_size_at, riff_size.data(), riff_size.size()) ||
+        !output_.rewrite(data_size_at, data_size.data(), data_size.size())) {
+      return fail();
+    }
   }
-  const bool closed = std::fclose(file_) == 0;
-  file_ = nullptr;
-  if (!closed) return fail("write");
-  std::error_code error;
-  std::filesystem::rename(temporary_, path_, error);
-  if (error) {
-    std::fprintf(stderr, "cannot replace %s: %s\n", path_.c_str(), error.message().c_str());
-    std::filesystem::remove(temporary_, error);
-    return false;
-  }
-  return true;
+  return output_.commit() || fail();
 }
 
 }  // namespace tools

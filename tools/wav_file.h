@@ -2,34 +2,30 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "tools/output_file.h"
 
 namespace tools {
 
-// Writes a PCM WAV file piece by piece in constant memory: the samples go to a temporary file beside
-// the path, and finish() fills in the sizes and renames it over the path, so a failed or abandoned write
-// never leaves a half-written file. Every failure says why on stderr once.
+// Writes a PCM WAV file piece by piece in constant memory, through an OutputFile: a failed or abandoned
+// write never costs the file that was there, "-" is standard output, devices and FIFOs are written in
+// place. A file gets its exact sizes when it is finished; a stream, which cannot be rewritten, carries
+// the sizes that mean "until the end of the stream", which sound tools read as such.
 class WavWriter {
  public:
-  WavWriter() = default;
-  WavWriter(const WavWriter&) = delete;
-  WavWriter& operator=(const WavWriter&) = delete;
-  ~WavWriter();  // removes the temporary file of an unfinished write
-
-  // Starts the file for interleaved signed 16-bit samples of `channels` channels at `rate`.
+  // Starts the output for interleaved signed 16-bit samples of `channels` channels at `rate`. False (after
+  // saying why on stderr) when it cannot be written.
   bool open(const std::string& path, int channels, int rate);
   // Appends `count` samples (count / channels frames).
   bool append(const std::int16_t* samples, std::size_t count);
-  // Writes the sizes into the header and puts the file in place.
+  // Writes the sizes into the header where the output allows it and puts the file in place.
   bool finish();
 
  private:
-  bool fail(const char* what);
+  bool fail();
 
-  std::string path_;
-  std::string temporary_;
-  std::FILE* file_ = nullptr;
+  OutputFile output_;
   std::uint64_t data_bytes_ = 0;
 };
 

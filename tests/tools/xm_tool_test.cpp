@@ -2,7 +2,11 @@
 // the exit codes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <thread>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -82,6 +86,39 @@ TEST_F(XmTool, RenderWritesTheSameWavFileEveryTime) {
   EXPECT_EQ(*first, *second);
   EXPECT_NE(std::count(first->begin() + header, first->end(), 0), static_cast<std::ptrdiff_t>(first->size() - header));
   EXPECT_FALSE(platform::headless::wave_is_open());
+}
+
+// The WAV goes where the path leads: through a symlink to its target, into a FIFO as a stream whose
+// header says "until the end"; a directory is refused and stays as it was.
+TEST_F(XmTool, RenderWritesThroughLinksAndIntoFifosAndRefusesADirectory) {
+  namespace fs = std::filesystem;
+  folder.write("song.xm", music::write_xm(test_support::small_song()));
+  constexpr std::size_t header = 44;
+  constexpr std::size_t half_second = 22050u * 4;
+
+  fs::create_symlink("target.wav", "link.wav");
+  ASSERT_EQ(run({"render", "song.xm", "link.wav", "--seconds", "0.5"}), tools::exit_ok);
+  EXPECT_TRUE(fs::is_symlink("link.wav"));
+  const auto through_link = tools::read_file_bytes("target.wav");
+  ASSERT_TRUE(through_link);
+  EXPECT_EQ(through_link->size(), header + half_second);
+
+  ASSERT_EQ(mkfifo("stream.wav", 0600), 0);
+  std::vector<std::uint8_t> streamed;
+  std::thread reader([&] { streamed = tools::read_file_bytes("stream.wav").value_or(std::vector<std::uint8_t>{}); });
+  EXPECT_EQ(run({"render", "song.xm", "stream.wav", "--seconds", "0.5"}), tools::exit_ok);
+  reader.join();
+  ASSERT_EQ(streamed.size(), header + half_second);
+  EXPECT_TRUE(std::equal(streamed.begin() + header, streamed.end(), through_link->begin() + header));
+  const auto data_size = static_cast<std::uint32_t>(streamed[40] | streamed[41] << 8 | streamed[42] << 16) |
+                         static_cast<std::uint32_t>(streamed[43]) << 24;
+  EXPECT_EQ(data_size, 0xFFFFFFFFu - 36)
+      << "a stream cannot be rewound to its header: its data size says until the end";
+  EXPECT_EQ(fs::status("stream.wav").type(), fs::file_type::fifo);
+
+  fs::create_directory("folder.wav");
+  EXPECT_EQ(run({"render", "song.xm", "folder.wav", "--seconds", "0.5"}), tools::exit_failure);
+  EXPECT_TRUE(fs::is_empty("folder.wav"));
 }
 
 // Without --seconds a render plays the song once: up to where it comes back to an order position it has

@@ -54,7 +54,8 @@ fail() {
 }
 
 # A directory given as a file: one line saying why, and exit 1.
-for args in "nfo sign folder" "obj check folder" "obj render folder out.png" "obj render tetrahedron.3d folder"; do
+for args in "nfo sign folder" "nfo check folder" "obj check folder" "obj render folder out.png" \
+            "obj render tetrahedron.3d folder" "xm info folder" "xm render folder out.wav"; do
   expect 1 $args
   [ "$(wc -l < out.txt)" -eq 1 ] || fail "zarn-tool $args said more than one line: $(cat out.txt)"
 done
@@ -68,6 +69,11 @@ grep -q '^-: checksum .*, trailer appended$' report.txt || fail "nfo sign - repo
 "$tool" obj render tetrahedron.3d - > piped.png 2> report.txt || fail "obj render to - exited $?: $(cat report.txt)"
 [ "$(head -c 8 piped.png | od -An -tx1)" = "$png_signature" ] || fail "obj render to - wrote no PNG to standard output"
 [ ! -e - ] || fail "a file named - was made"
+
+# An NFO far larger than any real one is failed by the intro at once; the tool says so in one line.
+head -c 1048577 /dev/zero > huge.nfo
+expect 1 nfo check huge.nfo
+grep -q "larger than" out.txt || fail "nfo check of a huge NFO said: $(cat out.txt)"
 
 # A full file system: a 64 KiB tmpfs in a private mount namespace, so nothing stays mounted. A write
 # that does not fit fails with the reason and leaves the file that was there as it was, with no
