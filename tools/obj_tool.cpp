@@ -1,7 +1,6 @@
 // zarn-tool obj check and obj render.
 #include "tools/obj_tool.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "base/frame_geometry.h"
 #include "engine3d/intro_objects.h"
 #include "engine3d/rasterizer.h"
+#include "tools/number_arguments.h"
 #include "tools/object_report.h"
 #include "tools/output_file.h"
 #include "tools/png_file.h"
@@ -67,9 +67,10 @@ struct RenderOptions {
 
 // Digits and nothing else, no sign or space, that fit in 32 bits.
 bool parse_time(const char* text, std::uint32_t& ms) {
-  const char* end = text + std::strlen(text);
-  const auto [stop, error] = std::from_chars(text, end, ms);
-  return error == std::errc() && stop == end;
+  std::int64_t n = 0;
+  if (!parse_whole_number(text, 0, UINT32_MAX, n)) return false;
+  ms = static_cast<std::uint32_t>(n);
+  return true;
 }
 
 // Fills `options`; false (after saying why) when the command line is wrong.

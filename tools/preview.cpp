@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "shell/frame_state.h"
 #include "shell/startup.h"
 #include "tools/file_bytes.h"
+#include "tools/number_arguments.h"
 #include "tools/png_file.h"
 #include "tools/preview_sheet.h"
 #include "tools/tool_command.h"
@@ -48,34 +48,17 @@ struct PreviewOptions {
   std::string assets = ".";
   std::string out = "out/preview";
   double seconds = 8.0;
-  long every = 25;
+  std::int64_t every = 25;
   std::vector<KeyPress> presses;
 };
-
-// A whole decimal number in [low, high] and nothing else; false for junk, overflow or a value outside.
-bool parse_whole(const char* text, long low, long high, long& value) {
-  char* end = nullptr;
-  errno = 0;
-  const long n = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || errno == ERANGE || n < low || n > high) return false;
-  value = n;
-  return true;
-}
-
-// A finite decimal number in (0, high] and nothing else.
-bool parse_seconds(const char* text, double high, double& value) {
-  char* end = nullptr;
-  const double s = std::strtod(text, &end);
-  if (end == text || *end != '\0' || !std::isfinite(s) || !(s > 0) || s > high) return false;
-  value = s;
-  return true;
-}
 
 bool parse_key_press(const char* text, KeyPress& press) {
   const std::string arg = text;
   const std::size_t colon = arg.find(':');
-  long at = 0;
-  if (colon == std::string::npos || !parse_whole(arg.substr(0, colon).c_str(), 0, 0x7FFFFFFF, at)) return false;
+  std::int64_t at = 0;
+  if (colon == std::string::npos || !parse_whole_number(arg.substr(0, colon).c_str(), 0, 0x7FFFFFFF, at)) {
+    return false;
+  }
   const std::string key = arg.substr(colon + 1);
   press.at_ms = static_cast<std::uint32_t>(at);
   if (key == "space") press.virtual_key = shell::key_space;
@@ -103,10 +86,10 @@ bool parse_options(int argc, char** argv, PreviewOptions& options) {
     const char* value = argv[i + 1];
     if (arg == "--assets") options.assets = value;
     if (arg == "--out") options.out = value;
-    if (arg == "--seconds" && !parse_seconds(value, max_seconds, options.seconds)) {
+    if (arg == "--seconds" && !parse_positive_decimal(value, max_seconds, options.seconds)) {
       return option_error("--seconds takes a number of seconds above 0 up to 3600, not '%s'", value);
     }
-    if (arg == "--every" && !parse_whole(value, 1, 1000000, options.every)) {
+    if (arg == "--every" && !parse_whole_number(value, 1, 1000000, options.every)) {
       return option_error("--every takes a whole number from 1 to 1000000, not '%s'", value);
     }
     if (arg == "--press") {

@@ -22,6 +22,7 @@
 #include "platform/platform.h"
 #include "tools/song_passes.h"
 #include "tools/tool_command.h"
+#include "tools/number_arguments.h"
 #include "tools/wav_file.h"
 #include "tools/wave_render.h"
 #include "tools/xm_play.h"
@@ -161,9 +162,8 @@ int trace(const char* path, int ticks) {
 
 // N of "--ticks N": a whole number from 1 up, or 0 when it is not one.
 int parse_ticks(const char* text) {
-  char* end = nullptr;
-  const long n = std::strtol(text, &end, 10);
-  return (end != text && *end == '\0' && n >= 1 && n <= 100000000) ? static_cast<int>(n) : 0;
+  std::int64_t n = 0;
+  return parse_whole_number(text, 1, 100000000, n) ? static_cast<int>(n) : 0;
 }
 
 // The longest render: a song that never comes back to an order position (a pattern loop for ever)
@@ -236,16 +236,14 @@ int render(const RenderRequest& request) {
 
 // S of "--seconds S": a number above 0 up to an hour, or 0 when it is not one.
 double parse_seconds(const char* text) {
-  char* end = nullptr;
-  const double s = std::strtod(text, &end);
-  return (end != text && *end == '\0' && s > 0 && s <= max_render_seconds) ? s : 0;
+  double s = 0;
+  return parse_positive_decimal(text, max_render_seconds, s) ? s : 0;
 }
 
 // N of "--loops N": a whole number from 1 up, or 0 when it is not one.
 int parse_loops(const char* text) {
-  char* end = nullptr;
-  const long n = std::strtol(text, &end, 10);
-  return (end != text && *end == '\0' && n >= 1 && n <= max_render_loops) ? static_cast<int>(n) : 0;
+  std::int64_t n = 0;
+  return parse_whole_number(text, 1, max_render_loops, n) ? static_cast<int>(n) : 0;
 }
 
 // "render FILE OUT.wav [--seconds S] [--loops N]"; false for anything else.

@@ -75,7 +75,8 @@ TEST_F(PreviewTool, RefusesNumbersThatAreNotWhatTheOptionTakes) {
   const std::vector<std::string> cases[] = {
       {"--seconds", "nan"}, {"--seconds", "inf"}, {"--seconds", "1x"},   {"--seconds", "0"},
       {"--seconds", "-2"},  {"--every", "3x"},    {"--every", "0"},      {"--every", "99999999999"},
-      {"--press", "x:space"}, {"--press", "100:enter"}, {"--seconds"},
+      {"--seconds", " 1"}, {"--seconds", "+1"}, {"--seconds", "1e3"}, {"--every", "+3"},
+      {"--press", "x:space"}, {"--press", "100:enter"}, {"--press", " 5:space"}, {"--seconds"},
   };
   for (const auto& args : cases) EXPECT_EQ(run(args), tools::exit_usage) << args[0] << " " << args.back();
 }

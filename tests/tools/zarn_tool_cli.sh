@@ -41,6 +41,12 @@ expect 2 assets
 expect 2 preview --frobnicate
 expect 2 obj
 expect 2 xm
+# Numbers are read strictly: junk after them, a sign, a space, NaN, an exponent or an overflow is wrong.
+for bad in "render x.xm out.wav --seconds nan" "render x.xm out.wav --seconds 1x" "render x.xm out.wav --seconds +1" \
+           "render x.xm out.wav --seconds 1e3" "render x.xm out.wav --loops 3x" \
+           "render x.xm out.wav --loops 99999999999" "trace x.xm --ticks +3" "trace x.xm --ticks 0"; do
+  expect 2 xm $bad
+done
 
 # Signing twice keeps one trailer: the file grew by 18 bytes once.
 size_plain=$(stat -c %s plain.nfo)
