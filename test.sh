@@ -14,11 +14,11 @@ ctest --test-dir build/release --output-on-failure -j "$jobs"
 scripts/build-win32.sh build/win32
 ctest --test-dir build/win32 --output-on-failure
 
-scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_SANITIZE=thread -DZARN_BUILD_BENCH=OFF -- shell_tests sound_tests zarn
-TSAN_OPTIONS=halt_on_error=1 build/tsan/shell_tests --gtest_brief=1 --gtest_filter='LifeCycleTest.*:NfoScreenTest.*'
-TSAN_OPTIONS=halt_on_error=1 build/tsan/sound_tests --gtest_brief=1 --gtest_filter='SoundThreadTest.*:SoundSystemTest.*'
-ctest --test-dir build/tsan --output-on-failure -R '^e2e[.]threads_clean_under_tsan$'
+# The test programs whose tests carry the label threads (target thread_tests), and the program itself.
+scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_SANITIZE=thread -DZARN_BUILD_BENCH=OFF \
+  -- thread_tests zarn
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -L '^threads$'
 
 scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DZARN_SANITIZE=address -DZARN_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build/asan --output-on-failure -j "$jobs" -L unit
+  ctest --test-dir build/asan --output-on-failure -j "$jobs" -L '^(unit|threads)$'

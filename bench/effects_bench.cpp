@@ -8,26 +8,15 @@
 #include "scene/effect_tables.h"
 #include "scene/image_effects.h"
 #include "scene/particles.h"
+#include "support/grey_logo.h"
 
 namespace {
 
 // A logo with smooth relief everywhere, as a drawn logo has, so the bump map moves every lookup.
 base::Image textured_logo() {
-  base::Image logo;
-  logo.width = base::frame_width;
-  logo.height = base::frame_height;
-  logo.bits_per_pixel = 8;
-  logo.pitch = base::frame_width;
-  logo.palette.resize(256);
-  for (std::uint32_t i = 0; i < 256; ++i) logo.palette[i] = i | (i << 8) | (i << 16);
-  logo.pixels.resize(base::frame_pixel_count);
-  for (int y = 0; y < base::frame_height; ++y) {
-    for (int x = 0; x < base::frame_width; ++x) {
-      logo.pixels[y * base::frame_width + x] =
-          static_cast<std::uint8_t>(128 + 100 * std::sin(x / 23.0) * std::cos(y / 17.0));
-    }
-  }
-  return logo;
+  return test_support::grey_logo([](int x, int y) {
+    return static_cast<std::uint8_t>(128 + 100 * std::sin(x / 23.0) * std::cos(y / 17.0));
+  });
 }
 
 void draw_lit_logo(benchmark::State& state) {

@@ -15,8 +15,8 @@
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "shell/frame_state.h"
+#include "support/block_fill.h"
 #include "support/xm_fixture.h"
-#include "tools/wave_render.h"
 
 namespace {
 
@@ -138,8 +138,7 @@ TEST_F(SoundSystemTest, TicksFallExactlyEveryFramesPerTickAcrossBlocks) {
       voice.step = 1;
       voice.left = voice.current_left = voice.ramp_target_left = 255;
     }
-    std::vector<std::int16_t> out;
-    ASSERT_TRUE(tools::render_blocks(25, out));  // more than the 20 blocks of the buffer
+    const std::vector<std::int16_t> out = test_support::fill_blocks(25);  // more than the 20 blocks of the buffer
     music::stop_module(&module);
     music::close_sound();
     for (std::size_t f = 0; f < out.size() / 2; ++f) {
@@ -156,9 +155,8 @@ std::vector<std::int16_t> render_small_song(std::int64_t blocks) {
   EXPECT_TRUE(load.module);
   music::install_memory_file();
   EXPECT_TRUE(music::open_sound(44100));
-  std::vector<std::int16_t> out;
   EXPECT_TRUE(music::start_module(load.module.get()));
-  EXPECT_TRUE(tools::render_blocks(blocks, out));
+  std::vector<std::int16_t> out = test_support::fill_blocks(blocks);
   music::close_sound();
   return out;
 }
@@ -173,8 +171,8 @@ TEST_F(SoundSystemTest, SameModuleRendersToTheSameBytes) {
 
 TEST_F(SoundSystemTest, NoPlayingModuleFillsSilence) {
   ASSERT_TRUE(music::open_sound(44100));
-  std::vector<std::int16_t> out;
-  ASSERT_TRUE(tools::render_blocks(30, out));
+  const std::vector<std::int16_t> out = test_support::fill_blocks(30);
+  ASSERT_EQ(out.size(), 30u * 884 * 2);
   EXPECT_EQ(std::count(out.begin(), out.end(), 0), static_cast<std::ptrdiff_t>(out.size()));
 }
 
@@ -232,7 +230,6 @@ TEST_F(SoundSystemTest, TheWaveThreadFillsTheSamplesTheOfflineRenderFills) {
   ASSERT_TRUE(music::sound_system.thread.joinable());
   ASSERT_TRUE(music::start_module(load.module.get()));
   std::vector<std::int16_t> threaded;
-  EXPECT_FALSE(tools::render_blocks(1, threaded));  // the thread fills the blocks, nobody else
   const music::SoundSystem& sound = music::sound_system;
   for (std::int64_t done = 0; done < blocks; ++done) {
     const auto block = static_cast<std::size_t>(done % sound.block_count);

@@ -1,0 +1,44 @@
+// The offline render fills blocks only where nobody else does: on an open sound system whose device is
+// paced by its caller, never beside a running wave thread.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "music/memory_file.h"
+#include "music/sound_system.h"
+#include "platform/headless/headless.h"
+#include "tools/wave_render.h"
+
+namespace {
+
+class WaveRender : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::headless::reset();
+    music::install_memory_file();
+  }
+  void TearDown() override {
+    music::close_sound();
+    platform::headless::reset();
+  }
+};
+
+TEST_F(WaveRender, FillsTheBlocksOfADevicePacedByItsCaller) {
+  ASSERT_TRUE(music::open_sound(44100));
+  std::vector<std::int16_t> out;
+  ASSERT_TRUE(tools::render_blocks(3, out));
+  EXPECT_EQ(out.size(), 3u * 884 * 2);
+}
+
+TEST_F(WaveRender, RefusesWhileClosedOrWhileTheWaveThreadFillsTheBlocks) {
+  std::vector<std::int16_t> out;
+  EXPECT_FALSE(tools::render_blocks(1, out)) << "closed";
+  platform::headless::set_wave_paced_by_caller(false);
+  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::sound_system.thread.joinable());
+  EXPECT_FALSE(tools::render_blocks(1, out)) << "the thread fills the blocks, nobody else";
+  EXPECT_TRUE(out.empty());
+}
+
+}  // namespace
