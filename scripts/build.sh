@@ -8,9 +8,17 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
 [ "${1:-}" = "--" ] && shift
 targets=("$@")
 
-# Configure only once; later runs reuse the tree and rebuild what changed.
-if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S . -B "$dir" -G Ninja "${options[@]}"
+# The tree remembers the options it was configured with. It is configured again, from a fresh cache, when
+# they differ from the ones given now, so that the tree holds exactly these options: a -D given once and
+# then left out does not linger. With the same options, later runs reuse the tree and rebuild what changed.
+stamp="$dir/zarn-configure-options"
+wanted=$(printf '%s\n' -G Ninja "${options[@]}")
+if [ ! -f "$dir/build.ninja" ] || [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$wanted" ]; then
+  rm -f "$stamp"
+  fresh=()
+  [ -f "$dir/CMakeCache.txt" ] && fresh=(--fresh)
+  cmake "${fresh[@]}" -S . -B "$dir" -G Ninja "${options[@]}"
+  printf '%s\n' "$wanted" > "$stamp"
 fi
 if [ ${#targets[@]} -gt 0 ]; then
   cmake --build "$dir" --target "${targets[@]}"
