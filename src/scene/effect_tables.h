@@ -58,7 +58,8 @@ void fill_light_map(EffectTables& tables = effect_tables);
 // False when the temporary brightness image cannot be allocated.
 bool fill_bump_map(const base::Image& logo = logo_image, EffectTables& tables = effect_tables);
 // Brings `padded_light_map`, `bump_row_padded` and `bump_offsets` up to date with `light_map` and
-// `bump_map`; the lit logo relies on them to skip its clamps. Both fills call it.
+// `bump_map`; the lit logo relies on them to skip its clamps. The fills keep them up to date themselves;
+// this is for tables changed by hand.
 void derive_bump_lookups(EffectTables& tables);
 
 }  // namespace scene

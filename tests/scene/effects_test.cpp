@@ -139,6 +139,26 @@ TEST_F(EffectTablesTest, LitLogoCoversTheFrameAndClampsItsLightLookups) {
   EXPECT_EQ(frame, std::vector<std::uint16_t>(base::frame_pixel_count, 0));
 }
 
+TEST(LitLogo, DrawsTheSameWhicheverTableIsFilledFirst) {
+  base::set_up_pixel_format();
+  const base::Image logo = grey_logo([](int x, int y) { return static_cast<std::uint8_t>((x * 7 + y * 3) & 0xFF); });
+  auto light_first = std::make_unique<scene::EffectTables>();
+  auto bump_first = std::make_unique<scene::EffectTables>();
+  for (scene::EffectTables* tables : {light_first.get(), bump_first.get()}) scene::fill_logo_shades(logo, *tables);
+  scene::fill_light_map(*light_first);
+  ASSERT_TRUE(scene::fill_bump_map(logo, *light_first));
+  ASSERT_TRUE(scene::fill_bump_map(logo, *bump_first));
+  scene::fill_light_map(*bump_first);
+
+  std::vector<std::uint16_t> a(base::frame_pixel_count), b(base::frame_pixel_count);
+  for (const std::uint32_t ms : {0u, 12345u, 777777u}) {
+    scene::draw_lit_logo(a.data(), ms, logo, *light_first);
+    scene::draw_lit_logo(b.data(), ms, logo, *bump_first);
+    EXPECT_EQ(a, b) << ms << " ms";
+    EXPECT_GT(std::count_if(a.begin(), a.end(), [](std::uint16_t p) { return p != 0; }), 0);
+  }
+}
+
 TEST(LightPosition, StaysInItsRange) {
   EXPECT_EQ(scene::light_position(0).x, 440);
   EXPECT_EQ(scene::light_position(0).y, 340);
