@@ -61,9 +61,12 @@ Fixed16 at_first_row(Fixed16 value, Fixed16 step, Fixed16 from_y) {
 }
 
 // Moves `edge` on to its next segment; the right edge runs through decreasing corner numbers, the left
-// one through increasing numbers and carries the attributes along.
-void set_up_segment(Edge& edge, const ScreenTriangle& t, bool left) {
-  const int next = left ? (edge.corner + 1) % 3 : (edge.corner + 2) % 3;
+// one through increasing numbers and carries the attributes along. Inlined: a small triangle sets up
+// two or three segments, and a call would keep its edges in memory.
+template <bool left>
+inline void set_up_segment(Edge& edge, const ScreenTriangle& t) {
+  constexpr std::array<int, 3> following = left ? std::array{1, 2, 0} : std::array{2, 0, 1};
+  const int next = following[edge.corner];
   const ScreenCorner& from = t.corners[edge.corner];
   const ScreenCorner& to = t.corners[next];
   edge.corner = next;
@@ -73,34 +76,37 @@ void set_up_segment(Edge& edge, const ScreenTriangle& t, bool left) {
   const Fixed16 delta_y = wrap_sub(to.y, from.y);
   edge.x_step = segment_step(wrap_sub(to.x, from.x), delta_y, edge.rows);
   edge.x = at_first_row(from.x, edge.x_step, from.y);
-  if (!left) return;
-  const Attributes a = attributes_of(from);
-  const Attributes b = attributes_of(to);
-  for (int i = 0; i < attribute_count; ++i) {
-    edge.steps[i] = segment_step(wrap_sub(b[i], a[i]), delta_y, edge.rows);
-    edge.values[i] = at_first_row(a[i], edge.steps[i], from.y);
+  if constexpr (left) {
+    const Attributes a = attributes_of(from);
+    const Attributes b = attributes_of(to);
+    for (int i = 0; i < attribute_count; ++i) {
+      edge.steps[i] = segment_step(wrap_sub(b[i], a[i]), delta_y, edge.rows);
+      edge.values[i] = at_first_row(a[i], edge.steps[i], from.y);
+    }
   }
 }
 
 // Sets up segments until one has rows to draw; false when the bottom corner comes first.
-bool reach_next_rows(Edge& edge, const ScreenTriangle& t, int bottom, bool left) {
+template <bool left>
+inline bool reach_next_rows(Edge& edge, const ScreenTriangle& t, int bottom) {
   while (edge.rows <= 0) {
     if (edge.corner == bottom) return false;
-    set_up_segment(edge, t, left);
+    set_up_segment<left>(edge, t);
   }
   return true;
 }
 
 // One row further down; false when the edge has reached the bottom corner.
-bool step_row(Edge& edge, const ScreenTriangle& t, int bottom, bool left) {
+template <bool left>
+inline bool step_row(Edge& edge, const ScreenTriangle& t, int bottom) {
   if (--edge.rows > 0) {
     edge.x = wrap_add(edge.x, edge.x_step);
-    if (left) {
+    if constexpr (left) {
       for (int i = 0; i < attribute_count; ++i) edge.values[i] = wrap_add(edge.values[i], edge.steps[i]);
     }
     return true;
   }
-  return reach_next_rows(edge, t, bottom, left);
+  return reach_next_rows<left>(edge, t, bottom);
 }
 
 // The per-pixel change of each attribute along x; constant over the triangle. `area` is never 0.
@@ -202,7 +208,7 @@ void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const Tex
 
   Edge right{.corner = top};
   Edge left{.corner = top};
-  if (!reach_next_rows(right, t, bottom, false) || !reach_next_rows(left, t, bottom, true)) return;
+  if (!reach_next_rows<false>(right, t, bottom) || !reach_next_rows<true>(left, t, bottom)) return;
   // Rows above the screen are walked but not drawn; the walk ends at the screen's last row.
   for (int row = fix_ceil(t.corners[top].y); row < base::frame_height; ++row) {
     const int start = std::max(fix_ceil(left.x), 0);
@@ -216,7 +222,7 @@ void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const Tex
       const std::ptrdiff_t offset = std::ptrdiff_t{row} * base::frame_width;
       draw_span({frame + offset, depth.entries() + offset, texture, shades}, start, end, values, gradients);
     }
-    if (!step_row(right, t, bottom, false) || !step_row(left, t, bottom, true)) return;
+    if (!step_row<false>(right, t, bottom) || !step_row<true>(left, t, bottom)) return;
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <new>
 
@@ -22,6 +23,40 @@ constexpr int logo_lift_start = 24;
 int red_of(std::uint32_t entry) { return entry & 0xFF; }
 int green_of(std::uint32_t entry) { return (entry >> 8) & 0xFF; }
 int blue_of(std::uint32_t entry) { return (entry >> 16) & 0xFF; }
+
+// What the lit logo reads at (row, column) of the light map when it clamps the lookup: the row is held to
+// 0 … 958 and the column to 0 … 1280, where column 1280 is the next row's first entry.
+void pad_light_map(EffectTables& tables) {
+  constexpr int last_row = light_map_height - 2;
+  for (int padded_row = 0; padded_row < padded_light_height; ++padded_row) {
+    const int row = std::clamp(padded_row - light_margin, 0, last_row);
+    const std::uint8_t* source = tables.light_map.data() + static_cast<std::size_t>(row) * light_map_width;
+    std::uint8_t* out = tables.padded_light_map.data() + static_cast<std::size_t>(padded_row) * padded_light_width;
+    std::fill_n(out, light_margin, source[0]);
+    std::copy_n(source, light_map_width + 1, out + light_margin);
+    std::fill_n(out + light_margin + light_map_width + 1, light_margin, source[light_map_width]);
+  }
+}
+
+bool moves_within_margin(const BumpEntry& entry) {
+  return entry.dy1280 % light_map_width == 0 && std::abs(entry.dy1280 / light_map_width) <= light_margin &&
+         entry.dx >= -light_margin && entry.dx <= light_margin;
+}
+
+// Which rows the padded light map serves, and their offsets into it.
+void derive_bump_offsets(EffectTables& tables) {
+  for (int y = 0; y < base::frame_height; ++y) {
+    const std::size_t row_start = static_cast<std::size_t>(y) * base::frame_width;
+    bool padded = true;
+    for (int x = 0; x < base::frame_width; ++x) padded = padded && moves_within_margin(tables.bump_map[row_start + x]);
+    tables.bump_row_padded[y] = padded;
+    for (int x = 0; x < base::frame_width; ++x) {
+      const BumpEntry& entry = tables.bump_map[row_start + x];
+      tables.bump_offsets[row_start + x] =
+          padded ? entry.dx + entry.dy1280 / light_map_width * padded_light_width + x : 0;
+    }
+  }
+}
 
 }  // namespace
 
@@ -64,6 +99,7 @@ void fill_light_map(EffectTables& tables) {
       tables.light_map[static_cast<std::size_t>(y) * light_map_width + x] = static_cast<std::uint8_t>(value);
     }
   }
+  pad_light_map(tables);
 }
 
 namespace {
@@ -93,23 +129,13 @@ bool fill_bump_map(const base::Image& logo, EffectTables& tables) {
   std::fill(tables.bump_map.begin(), tables.bump_map.end(), BumpEntry{});
   // A logo the lit logo cannot draw has no relief.
   if (logo_is_usable(logo)) fill_bump_entries(logo, brightness.get(), tables);
-  derive_bump_lookups(tables);
+  derive_bump_offsets(tables);
   return true;
 }
 
 void derive_bump_lookups(EffectTables& tables) {
-  for (int y = 0; y < base::frame_height; ++y) {
-    BumpRowRange range;
-    for (int x = 0; x < base::frame_width; ++x) {
-      const BumpEntry& entry = tables.bump_map[y * base::frame_width + x];
-      tables.bump_offsets[y * base::frame_width + x] = entry.dx + entry.dy1280;
-      range.min_dx = std::min(range.min_dx, entry.dx);
-      range.max_dx = std::max(range.max_dx, entry.dx);
-      range.min_dy1280 = std::min(range.min_dy1280, entry.dy1280);
-      range.max_dy1280 = std::max(range.max_dy1280, entry.dy1280);
-    }
-    tables.bump_row_ranges[y] = range;
-  }
+  pad_light_map(tables);
+  derive_bump_offsets(tables);
 }
 
 }  // namespace scene

@@ -19,12 +19,12 @@ struct BumpEntry {
   std::int32_t dy1280 = 0;  // rows, times the light map's row length
 };
 
-// The extremes of one bump map row: where the light keeps them inside the light map, the lit logo
-// draws that row without clamping each lookup.
-struct BumpRowRange {
-  std::int32_t min_dx = 0, max_dx = 0;
-  std::int32_t min_dy1280 = 0, max_dy1280 = 0;
-};
+// The largest slope a logo can have: the brightness of white, 3 x 255, against black.
+inline constexpr int light_margin = 765;
+// The light map with a margin of `light_margin` on every side, holding there what the clamped lookup of the
+// light map reads: with it, a row of the lit logo needs no clamps wherever the light stands.
+inline constexpr int padded_light_width = light_map_width + 1 + 2 * light_margin;
+inline constexpr int padded_light_height = light_map_height + 1 + 2 * light_margin;
 
 struct EffectTables {
   // Each channel of an RGB565 pixel doubled, saturating.
@@ -35,8 +35,13 @@ struct EffectTables {
   std::vector<std::uint8_t> light_map = std::vector<std::uint8_t>(light_map_width * light_map_height);
   // One entry per frame pixel; the border rows and columns stay 0.
   std::vector<BumpEntry> bump_map = std::vector<BumpEntry>(640 * 480);
-  std::vector<BumpRowRange> bump_row_ranges = std::vector<BumpRowRange>(480);
-  // dx + dy1280 of each entry: the whole displacement as one light map offset, for rows without clamps.
+  // Derived from the light map: entry (row, column) at (row + light_margin) · padded_light_width + column +
+  // light_margin.
+  std::vector<std::uint8_t> padded_light_map = std::vector<std::uint8_t>(padded_light_width * padded_light_height);
+  // Per row, whether every entry moves by whole rows, and by at most `light_margin` rows and columns each
+  // way, so that the padded light map serves the row; a logo's bump map always does.
+  std::vector<std::uint8_t> bump_row_padded = std::vector<std::uint8_t>(480);
+  // Each entry's displacement plus its column as one offset into the padded light map, for those rows.
   std::vector<std::int32_t> bump_offsets = std::vector<std::int32_t>(640 * 480);
 };
 
@@ -52,8 +57,9 @@ void fill_logo_shades(const base::Image& logo = logo_image, EffectTables& tables
 void fill_light_map(EffectTables& tables = effect_tables);
 // False when the temporary brightness image cannot be allocated.
 bool fill_bump_map(const base::Image& logo = logo_image, EffectTables& tables = effect_tables);
-// Brings `bump_row_ranges` and `bump_offsets` up to date with `bump_map`; the lit logo relies on them
-// to skip its clamps.
+// Brings `padded_light_map`, `bump_row_padded` and `bump_offsets` up to date with `light_map` and
+// `bump_map`; the lit logo relies on them to skip its clamps. The fills keep them up to date themselves;
+// this is for tables changed by hand.
 void derive_bump_lookups(EffectTables& tables);
 
 }  // namespace scene

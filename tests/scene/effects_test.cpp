@@ -83,26 +83,66 @@ TEST_F(EffectTablesTest, LitLogoCoversTheFrameAndClampsItsLightLookups) {
   scene::EffectTables lit;
   // Shade level L of every colour is a pixel that says L, so the frame shows which light level was read.
   for (int level = 0; level < scene::shade_levels; ++level) lit.logo_shades[level].fill(static_cast<std::uint16_t>(0x100 + level));
-  // Column 0 of every row reads 5, row 958 reads 9 everywhere, the rest 1.
+  // Column 0 of every row reads 5, row 0 reads 3 elsewhere, row 958 reads 9 everywhere, the rest 1.
   std::fill(lit.light_map.begin(), lit.light_map.end(), 1);
+  std::fill_n(lit.light_map.begin(), scene::light_map_width, 3);
   for (int row = 0; row < scene::light_map_height; ++row) lit.light_map[row * scene::light_map_width] = 5;
   std::fill_n(lit.light_map.begin() + 958 * scene::light_map_width, scene::light_map_width, 9);
-  lit.bump_map[1000].dx = -100000;          // lx below 0: column 0
-  lit.bump_map[2000].dy1280 = 2000 * 1280;  // ly past row 958: held at row 958
+  // At 0 ms the light stands at (440, 340): pixel (x, y) looks up column 440 + x + dx, row 340 + y + dy.
+  struct Case {
+    int x, y, dx, dy;
+    std::uint16_t expected;
+  };
+  const Case cases[] = {
+      {360, 1, -100000, 0, 0x105},  // far beyond any slope a logo has: column 0
+      {80, 3, 0, 2000, 0x109},      // held at row 958
+      {10, 100, -700, 0, 0x105},    // a logo's slopes: column 0
+      {300, 200, 0, 700, 0x109},    // row 958
+      {300, 250, 0, -700, 0x103},   // row 0
+      {600, 300, 700, 0, 0x105},    // column 1280, which is the next row's column 0
+      {50, 400, -765, -765, 0x105},  // row 0, column 0
+  };
+  for (const Case& c : cases) {
+    scene::BumpEntry& entry = lit.bump_map[c.y * base::frame_width + c.x];
+    entry.dx = c.dx;
+    entry.dy1280 = c.dy * scene::light_map_width;
+  }
   scene::derive_bump_lookups(lit);
 
   std::vector<std::uint16_t> frame(base::frame_pixel_count, 0xDEAD);
   scene::draw_lit_logo(frame.data(), 0, logo, lit);
   EXPECT_EQ(std::count(frame.begin(), frame.end(), 0xDEAD), 0);
-  EXPECT_EQ(frame[1000], 0x105);
-  EXPECT_EQ(frame[2000], 0x109);
+  for (const Case& c : cases) {
+    EXPECT_EQ(frame[c.y * base::frame_width + c.x], c.expected) << "pixel (" << c.x << ", " << c.y << ")";
+  }
   EXPECT_EQ(frame[3000], 0x101);
+  EXPECT_EQ(frame[250 * base::frame_width + 301], 0x101);
 
   const base::Image not_a_logo = grey_logo([](int, int) { return 7; });
   base::Image small = not_a_logo;
   small.width = 320;
   scene::draw_lit_logo(frame.data(), 0, small, lit);
   EXPECT_EQ(frame, std::vector<std::uint16_t>(base::frame_pixel_count, 0));
+}
+
+TEST(LitLogo, DrawsTheSameWhicheverTableIsFilledFirst) {
+  base::set_up_pixel_format();
+  const base::Image logo = grey_logo([](int x, int y) { return static_cast<std::uint8_t>((x * 7 + y * 3) & 0xFF); });
+  auto light_first = std::make_unique<scene::EffectTables>();
+  auto bump_first = std::make_unique<scene::EffectTables>();
+  for (scene::EffectTables* tables : {light_first.get(), bump_first.get()}) scene::fill_logo_shades(logo, *tables);
+  scene::fill_light_map(*light_first);
+  ASSERT_TRUE(scene::fill_bump_map(logo, *light_first));
+  ASSERT_TRUE(scene::fill_bump_map(logo, *bump_first));
+  scene::fill_light_map(*bump_first);
+
+  std::vector<std::uint16_t> a(base::frame_pixel_count), b(base::frame_pixel_count);
+  for (const std::uint32_t ms : {0u, 12345u, 777777u}) {
+    scene::draw_lit_logo(a.data(), ms, logo, *light_first);
+    scene::draw_lit_logo(b.data(), ms, logo, *bump_first);
+    EXPECT_EQ(a, b) << ms << " ms";
+    EXPECT_GT(std::count_if(a.begin(), a.end(), [](std::uint16_t p) { return p != 0; }), 0);
+  }
 }
 
 TEST(LightPosition, StaysInItsRange) {
