@@ -123,12 +123,14 @@ extern const Instrument empty_instrument;
 
 // The replay's per-channel state (channel.h); start_replay creates the array when the module starts.
 struct Channel;
+struct SoundSystem;
 
 struct Module {
   // Links of the sound system's playing list; none before the module first plays, then both point at the
   // module itself while it is idle.
   Module* next = nullptr;
   Module* prev = nullptr;
+  SoundSystem* sound = nullptr;  // whose voices its channels play on, from start_replay to stop_replay
   std::unique_ptr<Pattern[]> patterns;        // pattern_slots of them
   std::unique_ptr<Instrument[]> instruments;  // instrument_count of them
   Channel* channels = nullptr;  // channel_count records, only while the module plays (start_replay)
@@ -165,11 +167,11 @@ struct Module {
   void (*tick_callback)(Module& module) = nullptr;  // runs one tick of replay: play_tick once loaded
 };
 
-// Waits until the mixer is idle, stops the module's replay and releases it with everything it owns.
-// Returns false when given none.
+// Waits until the mixer of the system it plays in is idle, stops the module's replay and releases it
+// with everything it owns. Returns false when given none.
 bool free_module(Module* module);
 
-// Waits until the mixer is idle and releases the sample and its data; none does nothing.
+// Waits until the program's mixer is idle and releases the sample and its data; none does nothing.
 void free_sample(const Sample* sample);
 
 // Lets a std::unique_ptr release a Module the way the program does.
