@@ -79,7 +79,8 @@ struct Sample {
   std::uint32_t loop_start = 0;          // frames
   std::uint32_t loop_length = 0;         // frames; loop_start + loop_length <= length, also without loop
   std::uint8_t volume = 0;               // 0..64
-  std::int8_t finetune = 0;
+  // Mutable: effect E5 rewrites it while the module plays, through the const Sample the replay holds.
+  mutable std::int8_t finetune = 0;
   std::int32_t panning = 0;       // 0..255
   std::uint8_t bits = 0;          // 8 or 16 as read; 16 once the data is loaded
   std::uint8_t stored_bits = 0;   // 8 or 16: the width of the data in the file, for the tools

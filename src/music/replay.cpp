@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <new>
 
-#include "music/effects.h"
+#include "music/effect_dispatch.h"
 #include "music/envelopes.h"
 #include "music/periods.h"
 #include "music/sound_system.h"
+#include "music/volume_column.h"
 
 namespace music {
 namespace {
