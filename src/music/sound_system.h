@@ -86,7 +86,8 @@ void close_sound(SoundSystem& sound = sound_system);
 // another system's list when it plays there). False for none, or when its channels cannot be created.
 bool start_module(Module* module, SoundSystem& sound = sound_system);
 
-// Takes the module out of the playing list and silences and releases its channels. False for none.
+// Takes the module out of the playing list of `sound`, the system it plays in (if any), and silences and
+// releases its channels. False for none.
 bool stop_module(Module* module, SoundSystem& sound = sound_system);
 
 // Takes the block lock and returns once mixer_busy is clear: until the lock is given back, the wave
