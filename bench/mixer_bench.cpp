@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "music/mixer.h"
+#include "music/sound_system.h"
 #include "music/voices.h"
 #include "ratio_report.h"
 
@@ -34,7 +35,7 @@ music::Sample bench_sample(std::uint8_t loop_type) {
 void start_32_voices(const music::Sample& forward, const music::Sample& ping_pong) {
   music::open_voice_pool(music::intro_mix_rate);
   for (int i = 0; i < voices; ++i) {
-    music::Voice& v = music::voice_pool.voices[i];
+    music::Voice& v = music::sound_system.voice_pool.voices[i];
     v.sample = i % 2 ? &ping_pong : &forward;
     v.direction = music::direction_forward;
     music::voice_set_frequency(v, 8000 + i * 1500);
@@ -49,9 +50,10 @@ void mix_voices_32_looping_voices(benchmark::State& state) {
   start_32_voices(forward, ping_pong);
   const music::VolumeRamp ramp = music::volume_ramp_for(music::intro_mix_rate);
   std::vector<float> mix(2 * block_frames);
-  music::mix_voices(mix.data(), music::voice_pool, block_frames, ramp);  // the ramps from silence run out
+  music::VoicePool& pool = music::sound_system.voice_pool;
+  music::mix_voices(mix.data(), pool, block_frames, ramp);  // the ramps from silence run out
   for (auto _ : state) {
-    music::mix_voices(mix.data(), music::voice_pool, block_frames, ramp);
+    music::mix_voices(mix.data(), pool, block_frames, ramp);
     benchmark::DoNotOptimize(mix.data());
   }
 }
@@ -64,14 +66,15 @@ void mix_one_second_32_voices(benchmark::State& state) {
   const music::VolumeRamp ramp = music::volume_ramp_for(music::intro_mix_rate);
   std::vector<float> mix(2 * block_frames);
   std::vector<std::int16_t> wave(2 * block_frames);
+  music::VoicePool& pool = music::sound_system.voice_pool;
   int block = 0;
   for (auto _ : state) {
     for (std::int32_t done = 0; done < music::intro_mix_rate; done += block_frames, ++block) {
       const std::int32_t n = std::min(block_frames, music::intro_mix_rate - done);
       // A few voices change volume every block, as ticks do, so ramps are part of the load.
-      for (int i = 0; i < voices; i += 4) music::voice_set_volume(music::voice_pool.voices[i], (block * 7 + i) % 128);
+      for (int i = 0; i < voices; i += 4) music::voice_set_volume(pool.voices[i], (block * 7 + i) % 128);
       std::fill(mix.begin(), mix.end(), 0.0f);
-      music::mix_voices(mix.data(), music::voice_pool, n, ramp);
+      music::mix_voices(mix.data(), pool, n, ramp);
       music::convert_block(wave.data(), mix.data(), n);
     }
     benchmark::DoNotOptimize(wave.data());

@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "music/memory_file.h"
-#include "music/mixer_busy.h"
 #include "music/sound_system.h"
 #include "music/xm_loader.h"
 #include "platform/headless/headless.h"

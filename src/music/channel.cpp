@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "music/periods.h"
+#include "music/sound_system.h"
 
 namespace music {
 namespace {
@@ -102,16 +103,17 @@ void auto_vibrato(Channel& channel, const Instrument& instrument) {
 void update_voice(Channel& channel, const Sample& sample, const Module& module) {
   if (channel.period + channel.period_offset == 0) channel.update_flags &= ~update_frequency;
   const std::uint8_t flags = channel.update_flags;
-  if (flags & update_start) channel.voice_index = voice_start(channel.voice->index, &sample);
-  Voice* voice = voice_at(channel.voice_index);
+  SoundSystem& sound = *module.sound;
+  if (flags & update_start) channel.voice_index = voice_start(channel.voice->index, &sample, sound);
+  Voice* voice = voice_at(channel.voice_index, sound);
   if (!voice) return;  // no pool, or the last start found none: nothing to send to
   if (flags & update_volume) voice_set_volume(*voice, voice_volume(channel, module));
   if (flags & update_panning) voice_set_panning(*voice, voice_panning(channel));
   if (flags & update_frequency) {
-    voice_set_frequency(*voice, period_frequency(module, channel.period, channel.period_offset));
+    voice_set_frequency(*voice, period_frequency(module, channel.period, channel.period_offset), sound);
   }
   if (flags & update_stop) {
-    voice_stop(channel.voice_index);
+    voice_stop(channel.voice_index, sound);
     voice->start_offset = 0;
   }
 }

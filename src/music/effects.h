@@ -1,10 +1,8 @@
-// Pattern effects and volume-column commands: what each does to its channel and to the playing module on
-// the row's first tick and on the ticks after it.
+// The pattern effects by number, as the replay, the tools and the tests name them. What each one does is
+// in effect_dispatch.h; the volume column's commands are in volume_column.h.
 #pragma once
 
 #include <cstdint>
-
-#include "music/channel.h"
 
 namespace music {
 
@@ -35,25 +33,5 @@ enum EffectType : std::uint8_t {
   effect_tremor = 29,             // T
   effect_extra_fine_porta = 33,   // X
 };
-
-// The channel's levels before the row's cells changed them: a note delay puts them back.
-struct RowStart {
-  std::int32_t volume;
-  std::int32_t period;
-  std::int32_t panning;
-};
-
-// The volume-column command on the row's first tick, after the instrument's reset.
-void volume_column_row(Channel& channel, std::uint8_t command);
-// The volume-column command on the other ticks of the row.
-void volume_column_tick(Channel& channel, std::uint8_t command);
-
-// The cell's effect on the row's first tick, after envelopes and fadeout, with the instrument and sample
-// the channel plays on this tick.
-void effect_row(Channel& channel, const PatternCell& cell, const ChannelSound& sound, Module& module,
-                const RowStart& before_row);
-// The cell's effect on the other ticks of the row, module.tick counting on past speed during a pattern
-// delay.
-void effect_tick(Channel& channel, const PatternCell& cell, const ChannelSound& sound, Module& module);
 
 }  // namespace music

@@ -1,7 +1,6 @@
 // Releasing modules, instruments and samples; the empty stand-ins.
 #include "music/module.h"
 
-#include "music/mixer_busy.h"
 #include "music/sound_system.h"
 
 namespace music {
@@ -18,7 +17,7 @@ Instrument::~Instrument() {
 bool free_module(Module* module) {
   if (!module) return false;
   // Out of the playing list first: the wave thread must never tick a released module.
-  stop_module(module);
+  stop_module(module, module->sound ? *module->sound : sound_system);
   delete module;  // the instruments release their samples, the patterns their cells
   return true;
 }

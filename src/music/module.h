@@ -79,7 +79,8 @@ struct Sample {
   std::uint32_t loop_start = 0;          // frames
   std::uint32_t loop_length = 0;         // frames; loop_start + loop_length <= length, also without loop
   std::uint8_t volume = 0;               // 0..64
-  std::int8_t finetune = 0;
+  // Mutable: effect E5 rewrites it while the module plays, through the const Sample the replay holds.
+  mutable std::int8_t finetune = 0;
   std::int32_t panning = 0;       // 0..255
   std::uint8_t bits = 0;          // 8 or 16 as read; 16 once the data is loaded
   std::uint8_t stored_bits = 0;   // 8 or 16: the width of the data in the file, for the tools
@@ -123,12 +124,14 @@ extern const Instrument empty_instrument;
 
 // The replay's per-channel state (channel.h); start_replay creates the array when the module starts.
 struct Channel;
+struct SoundSystem;
 
 struct Module {
   // Links of the sound system's playing list; none before the module first plays, then both point at the
   // module itself while it is idle.
   Module* next = nullptr;
   Module* prev = nullptr;
+  SoundSystem* sound = nullptr;  // whose voices its channels play on, from start_replay to stop_replay
   std::unique_ptr<Pattern[]> patterns;        // pattern_slots of them
   std::unique_ptr<Instrument[]> instruments;  // instrument_count of them
   Channel* channels = nullptr;  // channel_count records, only while the module plays (start_replay)
@@ -165,11 +168,11 @@ struct Module {
   void (*tick_callback)(Module& module) = nullptr;  // runs one tick of replay: play_tick once loaded
 };
 
-// Waits until the mixer is idle, stops the module's replay and releases it with everything it owns.
-// Returns false when given none.
+// Waits until the mixer of the system it plays in is idle, stops the module's replay and releases it
+// with everything it owns. Returns false when given none.
 bool free_module(Module* module);
 
-// Waits until the mixer is idle and releases the sample and its data; none does nothing.
+// Waits until the program's mixer is idle and releases the sample and its data; none does nothing.
 void free_sample(const Sample* sample);
 
 // Lets a std::unique_ptr release a Module the way the program does.

@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <new>
 
-#include "music/effects.h"
+#include "music/effect_dispatch.h"
 #include "music/envelopes.h"
 #include "music/periods.h"
+#include "music/sound_system.h"
+#include "music/volume_column.h"
 
 namespace music {
 namespace {
@@ -117,7 +119,8 @@ void set_bpm(Module& module, std::int32_t bpm) {
   module.bpm = bpm;
   // In whole numbers: the same 1000 / (bpm x 0.4) x rate / 1000 in floating point loses a frame to
   // rounding at some tempos (874 instead of 875 at 126 BPM).
-  module.samples_per_tick = 5 * voice_pool.mix_rate / (2 * std::max(bpm, 1));
+  const std::int32_t rate = module.sound ? module.sound->voice_pool.mix_rate : 0;
+  module.samples_per_tick = 5 * rate / (2 * std::max(bpm, 1));
 }
 
 void play_tick(Module& module) {
@@ -146,9 +149,10 @@ void process_tick(Module& module) {
   for (std::int32_t i = 0; i < module.channel_count; ++i) tick_channel(module, module.channels[i], cells[i]);
 }
 
-bool start_replay(Module& module) {
+bool start_replay(Module& module, SoundSystem& sound) {
   stop_replay(module);
   if (module.channel_count > max_voices) return false;
+  module.sound = &sound;
   module.global_volume = module.initial_global_volume;
   module.next_order = module.next_row = -1;
   module.pattern_loop_row = -1;
@@ -160,17 +164,19 @@ bool start_replay(Module& module) {
   module.channels = new (std::nothrow) Channel[count]();
   if (!module.channels) return false;
   for (std::int32_t i = 0; i < count; ++i) {
-    module.channels[i].voice = &voice_pool.voices[i];
+    module.channels[i].voice = &sound.voice_pool.voices[i];
     module.channels[i].voice_index = i;
   }
   return true;
 }
 
 void stop_replay(Module& module) {
-  if (!module.channels) return;
-  for (std::int32_t i = 0; i < module.channel_count; ++i) voice_stop(i);
-  delete[] module.channels;
-  module.channels = nullptr;
+  if (module.channels) {
+    for (std::int32_t i = 0; i < module.channel_count; ++i) voice_stop(i, *module.sound);
+    delete[] module.channels;
+    module.channels = nullptr;
+  }
+  module.sound = nullptr;  // a stopped module refers to no system, which may end before it
 }
 
 }  // namespace music

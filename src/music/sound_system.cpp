@@ -1,18 +1,17 @@
 // Opening and closing the sound output, starting and stopping modules, and the start-up of the music.
 #include "music/sound_system.h"
 
+#include <chrono>
 #include <cstdio>
 #include <new>
 
 #include "music/file_callbacks.h"
 #include "music/memory_file.h"
-#include "music/mixer_busy.h"
 #include "music/replay.h"
 #include "music/voices.h"
 #include "music/wave_thread.h"
 #include "music/xm_loader.h"
 #include "platform/platform.h"
-#include "shell/frame_state.h"
 
 namespace music {
 namespace {
@@ -57,7 +56,7 @@ bool allocate_buffers(SoundSystem& sound) {
   return sound.wave_buffer && sound.mix_buffer;
 }
 
-// Stops a module already held in the playing list; the caller holds the idle mixer.
+// Stops a module already held in the playing list; the caller holds the idle mixer of its system.
 void stop_held(Module& module) {
   unlink(module);
   module.playing = 0;
@@ -68,23 +67,20 @@ void stop_held(Module& module) {
 
 SoundSystem::SoundSystem() { unlink(playing); }
 
-SoundSystem::~SoundSystem() {
-  if (this == &sound_system) close_sound();
-}
+SoundSystem::~SoundSystem() { close_sound(*this); }
 
 SoundSystem sound_system;
 
-void set_buffer_length(std::int32_t ms) {
-  sound_system.buffer_length_ms = std::max(ms, block_length_ms) / block_length_ms * block_length_ms;
+void set_buffer_length(std::int32_t ms, SoundSystem& sound) {
+  sound.buffer_length_ms = std::max(ms, block_length_ms) / block_length_ms * block_length_ms;
 }
 
-bool open_sound(std::int32_t rate) {
-  SoundSystem& sound = sound_system;
+bool open_sound(std::int32_t rate, SoundSystem& sound) {
   if (!file_callbacks.complete() || rate <= 0) return false;
-  close_sound();
+  close_sound(sound);
   set_geometry(sound, rate);
   if (sound.block_frames <= 0 || !allocate_buffers(sound)) return false;
-  if (!open_voice_pool(rate)) return false;
+  if (!open_voice_pool(rate, sound)) return false;
   if (!platform::wave_open(rate, reinterpret_cast<const std::uint8_t*>(sound.wave_buffer.get()),
                            static_cast<std::uint32_t>(sound.total_frames) * platform::wave_bytes_per_frame)) {
     sound.wave_buffer.reset();
@@ -107,8 +103,7 @@ bool open_sound(std::int32_t rate) {
   return true;
 }
 
-void close_sound() {
-  SoundSystem& sound = sound_system;
+void close_sound(SoundSystem& sound) {
   sound.stop_request = true;
   if (sound.thread.joinable()) sound.thread.join();
   if (!sound.open) return;
@@ -118,34 +113,43 @@ void close_sound() {
   sound.mix_buffer.reset();
 }
 
-bool start_module(Module* module) {
+bool start_module(Module* module, SoundSystem& sound) {
   if (!module) return false;
-  std::unique_lock<std::mutex> hold = hold_idle_mixer();
+  // Another system's wave thread may be ticking it: out of that list under that system's lock first.
+  if (module->sound && module->sound != &sound) stop_module(module, *module->sound);
+  std::unique_lock<std::mutex> hold = hold_idle_mixer(sound);
   stop_held(*module);
-  if (!start_replay(*module)) return false;
-  append(sound_system.playing, *module);
+  if (!start_replay(*module, sound)) return false;
+  append(sound.playing, *module);
   module->playing = 1;
   return true;
 }
 
-bool stop_module(Module* module) {
+bool stop_module(Module* module, SoundSystem& sound) {
   if (!module) return false;
-  std::unique_lock<std::mutex> hold = hold_idle_mixer();
+  std::unique_lock<std::mutex> hold = hold_idle_mixer(sound);
   stop_held(*module);
   return true;
 }
 
-bool sound_start(const char* file_name) {
+std::unique_lock<std::mutex> hold_idle_mixer(SoundSystem& sound) {
+  std::unique_lock<std::mutex> hold(sound.block_lock);
+  // The wave thread sets the flag only inside the lock; it is checked as well because it is the flag
+  // the replay side is promised, whoever raised it.
+  while (sound.mixer_busy.load() != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return hold;
+}
+
+bool sound_start(const char* file_name, SoundSystem& sound) {
   install_memory_file();
-  set_buffer_length(default_buffer_length_ms);
-  if (!open_sound(start_up_mix_rate)) {
+  set_buffer_length(default_buffer_length_ms, sound);
+  if (!open_sound(start_up_mix_rate, sound)) {
     platform::message_box("Can't initialize SoundSystem", "]-ZARN-[");
-    shell::frame_state.running = 0;
     return false;
   }
   ModuleLoad load = load_module(file_name);
   if (!load.module) std::fprintf(stderr, "zarn: no music: %s: %s\n", file_name, load.reason);
-  sound_system.music_module = std::move(load.module);
+  sound.music_module = std::move(load.module);
   return true;
 }
 

@@ -2,12 +2,16 @@
 // refills each block after the device has played it, and the list of playing modules.
 //
 // The frame thread (or a test, or a tool) opens, starts, stops and closes; the wave thread runs the
-// ticks and mixes. The two meet only under the block lock (mixer_busy.h).
+// ticks and mixes. The two meet only under the block lock.
+//
+// Every function here acts on the program's one `sound_system` unless given another record: two systems
+// side by side share nothing but the wave device.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "music/mixer.h"
@@ -23,7 +27,9 @@ inline constexpr int wave_poll_ms = 2;
 
 struct SoundSystem {
   SoundSystem();
-  ~SoundSystem();  // closes what is still open, so no wave thread outlives the record
+  // Closes what is still open, so that no wave thread outlives the record. Modules still playing in it
+  // are to be stopped first: they refer to it.
+  ~SoundSystem();
   SoundSystem(const SoundSystem&) = delete;
   SoundSystem& operator=(const SoundSystem&) = delete;
 
@@ -43,6 +49,14 @@ struct SoundSystem {
   std::atomic<bool> thread_done{true};
   std::atomic<std::uint64_t> blocks_filled{0};  // since the open; counted after every block
   std::thread thread;
+  // Held by the wave thread for the whole of a block, so that no block starts while another thread
+  // changes the playing modules, their channels or their samples.
+  std::mutex block_lock;
+  // 1 while the wave thread mixes a block or runs tick callbacks; written only by the wave thread, inside
+  // the block lock.
+  std::atomic<std::uint8_t> mixer_busy{0};
+  VoicePool voice_pool;  // opened by open_sound at its rate; the playing modules' channels play on it
+  // Last: released first, while the lock and the pool it is taken out of still exist.
   OwnedModule music_module;  // what sound_start loaded; none when music.xm is missing or refused
 };
 
@@ -51,28 +65,33 @@ extern SoundSystem sound_system;
 
 // Start-up: installs the in-memory file operations, opens the sound output at 44100 Hz with a 200 ms
 // buffer and loads the module file as the music module. False, after the message "Can't initialize
-// SoundSystem" and with `running` cleared, only when the output cannot be opened; a module that does not
+// SoundSystem", only when the output cannot be opened: the program cannot go on. A module that does not
 // load leaves the program without music (one line on stderr).
-bool sound_start(const char* file_name);
+bool sound_start(const char* file_name, SoundSystem& sound = sound_system);
 
 // Stores max(ms, 20) rounded down to a multiple of 20; open_sound uses it.
-void set_buffer_length(std::int32_t ms);
+void set_buffer_length(std::int32_t ms, SoundSystem& sound = sound_system);
 
 // Closes what is open, opens the wave device at `rate` with the buffer geometry, opens the voice pool and
 // starts the wave thread (none on a device paced by its caller, who calls fill_next_block instead).
 // False (nothing open) without the loader's file operations, without a device, or without memory for the
 // buffers.
-bool open_sound(std::int32_t rate);
+bool open_sound(std::int32_t rate, SoundSystem& sound = sound_system);
 
 // Stops and joins the wave thread, closes the device and frees the buffers; the modules stay in the
 // playing list. Safe when nothing is open.
-void close_sound();
+void close_sound(SoundSystem& sound = sound_system);
 
-// Plays the module from the start of its song (restarting it when it plays already). False for none, or
-// when its channels cannot be created.
-bool start_module(Module* module);
+// Plays the module from the start of its song (restarting it when it plays already, taking it from
+// another system's list when it plays there). False for none, or when its channels cannot be created.
+bool start_module(Module* module, SoundSystem& sound = sound_system);
 
-// Takes the module out of the playing list and silences and releases its channels. False for none.
-bool stop_module(Module* module);
+// Takes the module out of the playing list of `sound`, the system it plays in (if any), and silences and
+// releases its channels. False for none.
+bool stop_module(Module* module, SoundSystem& sound = sound_system);
+
+// Takes the block lock and returns once mixer_busy is clear: until the lock is given back, the wave
+// thread starts no block. Whatever releases or rewires what the mixer reads holds it first.
+std::unique_lock<std::mutex> hold_idle_mixer(SoundSystem& sound = sound_system);
 
 }  // namespace music

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "music/sound_system.h"
+
 namespace music {
 namespace {
 
@@ -21,24 +23,24 @@ void set_gains(Voice& voice) {
 
 }  // namespace
 
-VoicePool voice_pool;
-
-bool open_voice_pool(std::int32_t mix_rate) {
-  voice_pool = VoicePool{};
+bool open_voice_pool(std::int32_t mix_rate, SoundSystem& sound) {
+  VoicePool& pool = sound.voice_pool;
+  pool = VoicePool{};
   if (mix_rate <= 0) return false;
-  for (int i = 0; i < max_voices; ++i) voice_pool.voices[i].index = i;
-  voice_pool.mix_rate = mix_rate;
-  voice_pool.open = true;
+  for (int i = 0; i < max_voices; ++i) pool.voices[i].index = i;
+  pool.mix_rate = mix_rate;
+  pool.open = true;
   return true;
 }
 
-Voice* voice_at(std::int32_t index) {
-  if (!voice_pool.open || index < 0 || index >= max_voices) return nullptr;
-  return &voice_pool.voices[index];
+Voice* voice_at(std::int32_t index, SoundSystem& sound) {
+  VoicePool& pool = sound.voice_pool;
+  if (!pool.open || index < 0 || index >= max_voices) return nullptr;
+  return &pool.voices[index];
 }
 
-std::int32_t voice_start(std::int32_t index, const Sample* sample) {
-  Voice* voice = voice_at(index);
+std::int32_t voice_start(std::int32_t index, const Sample* sample, SoundSystem& sound) {
+  Voice* voice = voice_at(index, sound);
   if (!voice || !sample) return -1;
   voice->sample = sample;
   if (voice->start_offset >= sample->loop_start + sample->loop_length) voice->start_offset = 0;
@@ -49,16 +51,16 @@ std::int32_t voice_start(std::int32_t index, const Sample* sample) {
   return voice->index;
 }
 
-void voice_stop(std::int32_t index) {
-  Voice* voice = voice_at(index);
+void voice_stop(std::int32_t index, SoundSystem& sound) {
+  Voice* voice = voice_at(index, sound);
   if (!voice) return;
   voice->position = 0;
   voice->position_fraction = 0;
   voice->sample = nullptr;
 }
 
-void voice_set_frequency(Voice& voice, std::int32_t hz) {
-  const std::uint64_t rate = static_cast<std::uint64_t>(voice_pool.mix_rate);
+void voice_set_frequency(Voice& voice, std::int32_t hz, const SoundSystem& sound) {
+  const std::uint64_t rate = static_cast<std::uint64_t>(sound.voice_pool.mix_rate);
   if (rate == 0) return;  // no rate to step at while the pool is closed
   const auto f = static_cast<std::uint64_t>(std::clamp(hz, min_frequency, max_frequency));
   voice.step = static_cast<std::uint32_t>(f / rate);
@@ -75,8 +77,8 @@ void voice_set_panning(Voice& voice, std::int32_t panning) {
   set_gains(voice);
 }
 
-std::int32_t voice_frequency(const Voice& voice) {
-  const std::uint64_t rate = static_cast<std::uint64_t>(voice_pool.mix_rate);
+std::int32_t voice_frequency(const Voice& voice, const SoundSystem& sound) {
+  const std::uint64_t rate = static_cast<std::uint64_t>(sound.voice_pool.mix_rate);
   // The fraction was truncated from (f mod rate) x 2^32 / rate, and rate < 2^32: rounding the way back
   // up finds f mod rate again.
   const std::uint64_t remainder = (voice.step_fraction * rate + fraction_unit - 1) / fraction_unit;

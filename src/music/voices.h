@@ -57,29 +57,32 @@ struct VoicePool {
   bool open = false;          // voices exist only while the pool is open
 };
 
-// The program's one pool. A test builds a fresh one by assigning VoicePool{} and opening it.
-extern VoicePool voice_pool;
+// The sound system (sound_system.h) holds the pool. The functions below act on the pool of the program's
+// one `sound_system` unless given another system; a test builds a fresh pool by assigning VoicePool{}
+// and opening it.
+struct SoundSystem;
+extern SoundSystem sound_system;
 
 // Opens the pool for output at mix_rate: all voices silent, each with its index. False (and the pool left
 // closed) for a rate of 0 or less.
-bool open_voice_pool(std::int32_t mix_rate);
+bool open_voice_pool(std::int32_t mix_rate, SoundSystem& sound = sound_system);
 
 // The pool's voice at `index`; none while the pool is closed or for an index outside it.
-Voice* voice_at(std::int32_t index);
+Voice* voice_at(std::int32_t index, SoundSystem& sound = sound_system);
 
 // Starts `sample` on the voice at `index` from its start_offset (from 0 when that lies at or beyond the
 // loop end). Returns the index, or -1 without an open pool, a voice there or a sample.
-std::int32_t voice_start(std::int32_t index, const Sample* sample);
+std::int32_t voice_start(std::int32_t index, const Sample* sample, SoundSystem& sound = sound_system);
 // Silences the voice at `index` and rewinds it; nothing without a voice there.
-void voice_stop(std::int32_t index);
+void voice_stop(std::int32_t index, SoundSystem& sound = sound_system);
 // Sets the step for `hz`, held within min_frequency..max_frequency, at the pool's rate.
-void voice_set_frequency(Voice& voice, std::int32_t hz);
+void voice_set_frequency(Voice& voice, std::int32_t hz, const SoundSystem& sound = sound_system);
 // Sets the volume (0..127) and the gains that follow with the voice's panning.
 void voice_set_volume(Voice& voice, std::int32_t volume);
 // Sets the panning (0..256) and the gains that follow with the voice's volume.
 void voice_set_panning(Voice& voice, std::int32_t panning);
 
 // The frequency the voice was last set to, recovered exactly from its step at the pool's rate.
-std::int32_t voice_frequency(const Voice& voice);
+std::int32_t voice_frequency(const Voice& voice, const SoundSystem& sound = sound_system);
 
 }  // namespace music

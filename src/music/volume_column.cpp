@@ -1,8 +1,7 @@
-// The volume column: set and slide volume, vibrato, set and slide panning, tone portamento.
-#include <cstdint>
+// The volume column: each command's work on the row's first tick and on the ticks after it.
+#include "music/volume_column.h"
 
-#include "music/effect_operations.h"
-#include "music/effects.h"
+#include "music/effect_helpers.h"
 
 namespace music {
 namespace {

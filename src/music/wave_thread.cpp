@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "music/mixer_busy.h"
 #include "platform/platform.h"
 
 namespace music {
@@ -13,7 +12,7 @@ namespace {
 // Runs the module's ticks and mixes the voices between them over `frames` frames at `out`. The count
 // of frames left in the tick carries over from block to block, so ticks fall exactly every
 // samples_per_tick frames of output whatever the block borders.
-void run_ticks(Module& module, float* out, std::int32_t frames, const SoundSystem& sound) {
+void run_ticks(Module& module, float* out, std::int32_t frames, SoundSystem& sound) {
   std::int32_t left = module.samples_left_in_tick;
   for (std::int32_t done = 0; done < frames;) {
     if (left <= 0) {
@@ -23,7 +22,7 @@ void run_ticks(Module& module, float* out, std::int32_t frames, const SoundSyste
       left = std::max<std::int32_t>(module.samples_per_tick, 1);
     }
     const std::int32_t n = std::min(left, frames - done);
-    mix_voices(out + 2 * done, voice_pool, n, sound.ramp);
+    mix_voices(out + 2 * done, sound.voice_pool, n, sound.ramp);
     done += n;
     left -= n;
   }
@@ -54,10 +53,10 @@ void fill_block(SoundSystem& sound, std::int32_t block) {
 std::int32_t fill_next_block(SoundSystem& sound) {
   const std::int32_t block = sound.next_block;
   {
-    std::lock_guard<std::mutex> hold(mixer_block_lock);
-    mixer_busy = 1;
+    std::lock_guard<std::mutex> hold(sound.block_lock);
+    sound.mixer_busy = 1;
     fill_block(sound, block);
-    mixer_busy = 0;
+    sound.mixer_busy = 0;
   }
   sound.next_block = (block + 1) % sound.block_count;
   const std::uint64_t filled = sound.blocks_filled.fetch_add(1) + 1;

@@ -58,8 +58,11 @@ const int display_mode = ZARN_DISPLAY_MODE;
 int load_assets() {
   allocate_frame_buffer();
   if (!load_script()) return 0;
-  // Opens the sound output before any picture is read; its failure has shown its message.
-  if (!music::sound_start("music.xm")) return 0;
+  // Opens the sound output before any picture is read; its failure has shown its message and ends the program.
+  if (!music::sound_start("music.xm")) {
+    frame_state.running = 0;
+    return 0;
+  }
   // Missing bitmaps are not reported: each effect draws nothing, or black, without its picture.
   scene::create_large_font();
   scene::create_small_font();

@@ -5,8 +5,8 @@
 #include <functional>
 #include <future>
 
-#include "music/mixer_busy.h"
 #include "music/module.h"
+#include "music/sound_system.h"
 #include "support/xm_fixture.h"
 
 namespace {
@@ -27,11 +27,11 @@ TEST(ModuleRelease, WaitsUntilTheMixerIsIdle) {
        }},
   };
   for (const Case& c : cases) {
-    music::mixer_busy = 1;
+    music::sound_system.mixer_busy = 1;
     std::future<bool> released = std::async(std::launch::async, c.release);
     // However slow the machine, a release that waits cannot be done while the flag stays set.
     EXPECT_EQ(released.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout) << c.what;
-    music::mixer_busy = 0;
+    music::sound_system.mixer_busy = 0;
     EXPECT_TRUE(released.get()) << c.what;
   }
 }

@@ -279,7 +279,7 @@ TEST(ReplayBadInput, FinetuneOfNoSampleIsLeftAlone) {
 TEST(ReplayBadInput, WithoutAVoicePoolNothingIsSent) {
   PlayingModule playing(song_with(2, 4, {{0, 0, {c4, 1, 0x40, 0, 0}}, {1, 1, {c4, 1, 0, 27, 0x11}}}));
   ASSERT_TRUE(playing.loaded());
-  music::voice_pool = music::VoicePool{};
+  music::sound_system.voice_pool = music::VoicePool{};
   playing.play(24);
   EXPECT_EQ(playing.channel(0).voice_index, -1);
   EXPECT_EQ(playing.channel(1).voice_index, -1);

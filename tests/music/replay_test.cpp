@@ -41,6 +41,7 @@ TEST(ReplayTiming, FramesPerTickFollowTheTempo) {
   music::open_voice_pool(music::intro_mix_rate);
   for (const auto& [bpm, frames] : cases) {
     music::Module module;
+    module.sound = &music::sound_system;
     music::set_bpm(module, bpm);
     EXPECT_EQ(module.bpm, bpm);
     EXPECT_EQ(module.samples_per_tick, frames) << bpm << " BPM";
@@ -151,7 +152,7 @@ TEST(ReplayVoices, StartStopAndAClosedPool) {
   sample.loop_start = 20;
   sample.loop_length = 60;
   music::open_voice_pool(music::intro_mix_rate);
-  music::Voice& voice = music::voice_pool.voices[3];
+  music::Voice& voice = music::sound_system.voice_pool.voices[3];
   voice.start_offset = 79;
   EXPECT_EQ(music::voice_start(3, &sample), 3);
   EXPECT_EQ(voice.position, 79u);
@@ -165,7 +166,7 @@ TEST(ReplayVoices, StartStopAndAClosedPool) {
 
   EXPECT_EQ(music::voice_start(3, nullptr), -1);
   EXPECT_EQ(music::voice_start(256, &sample), -1);
-  music::voice_pool = music::VoicePool{};
+  music::sound_system.voice_pool = music::VoicePool{};
   EXPECT_EQ(music::voice_start(3, &sample), -1);
   EXPECT_FALSE(music::open_voice_pool(0));
 }

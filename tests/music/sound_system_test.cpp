@@ -9,12 +9,10 @@
 
 #include "music/channel.h"
 #include "music/memory_file.h"
-#include "music/mixer_busy.h"
 #include "music/sound_system.h"
 #include "music/wave_thread.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
-#include "shell/frame_state.h"
 #include "support/block_fill.h"
 #include "support/xm_fixture.h"
 
@@ -69,12 +67,11 @@ TEST_F(SoundSystemTest, OpeningFailsWithoutFileOperationsOrDevice) {
   EXPECT_FALSE(music::sound_system.thread.joinable());
 }
 
-TEST_F(SoundSystemTest, StartUpWithoutSoundOutputSaysSoAndStopsTheProgram) {
+TEST_F(SoundSystemTest, StartUpWithoutSoundOutputSaysSoAndFails) {
   platform::headless::set_wave_available(false);
-  shell::frame_state.running = 1;
   EXPECT_FALSE(music::sound_start("music.xm"));
   EXPECT_EQ(platform::headless::shown_messages(), std::vector<std::string>{"]-ZARN-[: Can't initialize SoundSystem"});
-  EXPECT_EQ(shell::frame_state.running, 0);
+  EXPECT_FALSE(music::sound_system.open);
 }
 
 TEST_F(SoundSystemTest, StartUpWithoutTheModuleRunsWithoutMusic) {
@@ -131,7 +128,7 @@ TEST_F(SoundSystemTest, TicksFallExactlyEveryFramesPerTickAcrossBlocks) {
     module.default_bpm = 125;
     module.tick_callback = SquareTicks::tick;
     SquareTicks::frames_per_tick = frames_per_tick;
-    music::Voice& voice = music::voice_pool.voices[0];
+    music::Voice& voice = music::sound_system.voice_pool.voices[0];
     ASSERT_TRUE(music::start_module(&module));
     {
       std::unique_lock<std::mutex> hold = music::hold_idle_mixer();
@@ -167,6 +164,50 @@ TEST_F(SoundSystemTest, SameModuleRendersToTheSameBytes) {
   ASSERT_EQ(first.size(), 60u * 884 * 2);
   EXPECT_EQ(first, second);
   EXPECT_NE(std::count(first.begin(), first.end(), 0), static_cast<std::ptrdiff_t>(first.size()));
+}
+
+// Two systems side by side share nothing but the device: blocks filled in turn on both give each the
+// bytes it gives alone.
+TEST_F(SoundSystemTest, TwoSystemsInterleavedRenderWhatEachRendersAlone) {
+  music::XmSong faster = test_support::small_song();
+  faster.default_bpm = 150;
+  faster.default_speed = 3;
+  faster.orders = {1, 0, 1};
+  const music::XmSong songs[] = {test_support::small_song(), faster};
+  constexpr std::int64_t blocks = 40;
+  struct Render {
+    music::SoundSystem sound;
+    music::OwnedModule module;  // after the system: released, and out of it, before the system ends
+    std::vector<std::int16_t> out;
+    void start(const music::XmSong& song) {
+      module = test_support::load_bytes(music::write_xm(song)).module;
+      music::install_memory_file();
+      ASSERT_TRUE(music::open_sound(44100, sound));
+      ASSERT_TRUE(music::start_module(module.get(), sound));
+    }
+    void fill_one() {
+      const std::int32_t block = music::fill_next_block(sound);
+      const std::int16_t* samples = sound.wave_buffer.get() + static_cast<std::ptrdiff_t>(block) * 884 * 2;
+      out.insert(out.end(), samples, samples + 884 * 2);
+    }
+  };
+  Render alone[2], together[2];
+  for (int i = 0; i < 2; ++i) {
+    alone[i].start(songs[i]);
+    for (std::int64_t b = 0; b < blocks; ++b) alone[i].fill_one();
+    music::close_sound(alone[i].sound);
+    together[i].start(songs[i]);
+  }
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    for (Render& r : together) r.fill_one();
+  }
+  ASSERT_NE(alone[0].out, alone[1].out);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(together[i].out.size(), static_cast<std::size_t>(blocks) * 884 * 2);
+    EXPECT_EQ(together[i].out, alone[i].out) << "song " << i;
+    EXPECT_EQ(together[i].module->sound, &together[i].sound);
+  }
+  EXPECT_FALSE(music::sound_system.open);  // the program's own system was never touched
 }
 
 TEST_F(SoundSystemTest, NoPlayingModuleFillsSilence) {

@@ -9,6 +9,7 @@
 
 #include "music/channel.h"
 #include "music/replay.h"
+#include "music/sound_system.h"
 #include "support/xm_fixture.h"
 
 namespace test_support {
@@ -54,7 +55,7 @@ class PlayingModule {
     music::ModuleLoad load = load_bytes(music::write_xm(song));
     EXPECT_TRUE(load.module) << load.reason;
     module_ = std::move(load.module);
-    music::voice_pool = music::VoicePool{};
+    music::sound_system.voice_pool = music::VoicePool{};
     music::open_voice_pool(music::intro_mix_rate);
     if (module_) {
       EXPECT_TRUE(music::start_replay(*module_));
@@ -64,7 +65,7 @@ class PlayingModule {
   bool loaded() const { return module_ && module_->channels; }
   music::Module& module() { return *module_; }
   music::Channel& channel(int i) { return module_->channels[i]; }
-  music::Voice& voice(int i) { return music::voice_pool.voices[i]; }
+  music::Voice& voice(int i) { return music::sound_system.voice_pool.voices[i]; }
   music::Instrument& instrument(int i) { return module_->instruments[i]; }
 
   void play(int ticks = 1) {

@@ -1,7 +1,8 @@
-// The extended effect E: its subcommand in the parameter's high nibble, the value in the low one.
+// The extended effect E, sent on by the effect column: its subcommand in the parameter's high nibble, the
+// value in the low one.
 #pragma once
 
-#include "music/effects.h"
+#include "music/effect_dispatch.h"
 
 namespace music {
 

@@ -1,13 +1,15 @@
-// The effect column on the row's first tick and on the ticks after it.
-#include "music/effects.h"
+// The effect column on the row's first tick and on the ticks after it: the switch over the effect
+// numbers, and the effects small enough to need no helper of their own.
+#include "music/effect_dispatch.h"
 
 #include <algorithm>
 
-#include "music/effect_operations.h"
+#include "music/effect_helpers.h"
 #include "music/envelopes.h"
-#include "music/extended_effects.h"
+#include "music/extended_effect_dispatch.h"
 #include "music/periods.h"
 #include "music/replay.h"
+#include "music/volume_column.h"
 
 namespace music {
 namespace {

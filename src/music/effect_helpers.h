@@ -1,5 +1,5 @@
-// The operations that several effects and volume-column commands share: slides, tone portamento,
-// vibrato, tremor.
+// Helpers that several effects and volume-column commands share: slides, tone portamento, vibrato,
+// tremor. They act on one channel and decide nothing about which effect runs when.
 #pragma once
 
 #include <cstdint>

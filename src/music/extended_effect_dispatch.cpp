@@ -1,11 +1,12 @@
 // Extended effects: fine slides, vibrato control, finetune, pattern loop, retrigger, note cut, note delay
 // and pattern delay.
-#include "music/extended_effects.h"
+#include "music/extended_effect_dispatch.h"
 
 #include <cstdint>
 
-#include "music/effect_operations.h"
+#include "music/effect_helpers.h"
 #include "music/periods.h"
+#include "music/volume_column.h"
 
 namespace music {
 namespace {
@@ -29,11 +30,11 @@ constexpr std::int32_t panning_per_step = 16;
 constexpr std::uint8_t sent_levels = update_start | update_frequency | update_volume | update_panning;
 
 // E5: the finetune belongs to the sample, so every channel that plays it hears the change from its next
-// note on. The loader creates every sample of an instrument writable; empty_sample, which stands in
-// where there is none, is the one constant and stays as it is.
+// note on. empty_sample, which stands in where there is none, is shared by every module and stays as it
+// is.
 void write_finetune(const Sample& sample, std::int32_t finetune) {
   if (&sample == &empty_sample) return;
-  const_cast<Sample&>(sample).finetune = static_cast<std::int8_t>(finetune);
+  sample.finetune = static_cast<std::int8_t>(finetune);
 }
 
 // E6: y = 0 marks the loop start; otherwise counts the passes and, until they are used up, goes back to

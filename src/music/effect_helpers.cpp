@@ -1,5 +1,5 @@
 // Slides, tone portamento, vibrato waveforms and tremor.
-#include "music/effect_operations.h"
+#include "music/effect_helpers.h"
 
 #include <algorithm>
 #include <array>
