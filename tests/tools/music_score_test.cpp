@@ -106,9 +106,9 @@ TEST(DefaultTune, UsesTheReplaysEffects) {
   bool volume_column_slides = false;
   for (const music::XmPattern& pattern : tune().patterns) {
     for (const music::PatternCell& cell : pattern.cells) {
-      if (cell.effect_type == tools::assets::fx_extended) {
+      if (cell.effect_type == music::effect_extended) {
         used.insert(0xE0 + (cell.effect_parameter >> 4));
-      } else if (cell.effect_type != tools::assets::fx_arpeggio || cell.effect_parameter != 0) {
+      } else if (cell.effect_type != music::effect_arpeggio || cell.effect_parameter != 0) {
         used.insert(cell.effect_type);
       }
       volume_column_slides |= cell.volume >= 0x60 && cell.volume < 0x80;
@@ -196,7 +196,7 @@ TEST(TunePart, PlacesNotesOnSilentChannelsAndGlidesOnTheSameOne) {
       {0, 0, tools::assets::key_of("C4"), 5, 0},
       {4, 1, tools::assets::key_of("E4"), 5, 0},
       {4, 0, music::xm_note_key_off, 0, 0},
-      {8, 1, tools::assets::key_of("G4"), 0, tools::assets::fx_tone_porta},  // the glide replaces E4's key-off
+      {8, 1, tools::assets::key_of("G4"), 0, music::effect_tone_porta},  // the glide replaces E4's key-off
       {12, 1, music::xm_note_key_off, 0, 0},
       {14, 0, tools::assets::key_of("A4"), 5, 0},  // the channel silent longest
   };

@@ -176,7 +176,7 @@ class Composer {
     }
     if (section == theme_b2) {
       // The bass dives out of the theme into the break.
-      for (int row = 2; row < 14; ++row) track_.effect(row_of(section, 3, row), ch_bass, fx_porta_down, 0x06);
+      for (int row = 2; row < 14; ++row) track_.effect(row_of(section, 3, row), ch_bass, music::effect_porta_down, 0x06);
     }
   }
 
@@ -194,7 +194,7 @@ class Composer {
     }
     if (fading_in) {
       for (int row = 1; row < 8; ++row) {
-        for (int ch = ch_pad_first; ch < ch_pad_first + 3; ++ch) track_.effect(row, ch, fx_volume_slide, 0x10);
+        for (int ch = ch_pad_first; ch < ch_pad_first + 3; ++ch) track_.effect(row, ch, music::effect_volume_slide, 0x10);
       }
     }
   }
@@ -245,7 +245,7 @@ class Composer {
     } else {
       track_.note(start, ch_chip, key, 0, vol_tone_porta(15));
     }
-    for (int row = 0; row < rows_per_bar; ++row) track_.effect(start + row, ch_chip, fx_arpeggio, c.arpeggio);
+    for (int row = 0; row < rows_per_bar; ++row) track_.effect(start + row, ch_chip, music::effect_arpeggio, c.arpeggio);
     const bool last = !uses_chip(section + 1) && bar == bars_of(section) - 1;
     if (last) track_.key_off(start + rows_per_bar - 1, ch_chip);
   }
@@ -320,7 +320,7 @@ class Composer {
   void soft_kicks(int start) {
     for (int row = 0; row < rows_per_bar; row += 8) {
       track_.note(start + row, ch_kick, key_of("C4"), ins_kick, vol_set(40));
-      track_.effect(start + row, ch_kick, fx_sample_offset, soft_kick_offset);
+      track_.effect(start + row, ch_kick, music::effect_sample_offset, soft_kick_offset);
     }
   }
 
@@ -349,7 +349,7 @@ class Composer {
   void swung_hats(int start) {
     for (int row = 0; row < rows_per_bar; row += 2) {
       track_.note(start + row, ch_hats, key_of("C4"), ins_hats, vol_set(row % 4 == 0 ? 24 : 16));
-      if (row % 4 == 2) track_.effect(start + row, ch_hats, fx_extended, ex_note_delay | 2);
+      if (row % 4 == 2) track_.effect(start + row, ch_hats, music::effect_extended, ex_note_delay | 2);
     }
   }
 
@@ -357,7 +357,7 @@ class Composer {
   void snare_roll(int start, std::uint8_t retrig_volume) {
     for (int row = 0; row < rows_per_bar; ++row) {
       track_.note(start + row, ch_snare, key_of("C4"), ins_snare, vol_set(16 + row * 3));
-      if (row >= 8) track_.effect(start + row, ch_snare, fx_retrig, static_cast<std::uint8_t>(retrig_volume | 3));
+      if (row >= 8) track_.effect(start + row, ch_snare, music::effect_multi_retrig, static_cast<std::uint8_t>(retrig_volume | 3));
     }
   }
 
@@ -365,10 +365,10 @@ class Composer {
   void looped_snare_roll(int start) {
     for (int row = 0; row < 8; ++row) {
       track_.note(start + row, ch_snare, key_of("C4"), ins_snare, vol_set(20 + row * 4));
-      track_.effect(start + row, ch_snare, fx_retrig, 0x92);
+      track_.effect(start + row, ch_snare, music::effect_multi_retrig, 0x92);
     }
-    track_.effect(start, ch_crash, fx_extended, ex_pattern_loop | 0);
-    track_.effect(start + 7, ch_crash, fx_extended, ex_pattern_loop | 1);
+    track_.effect(start, ch_crash, music::effect_extended, ex_pattern_loop | 0);
+    track_.effect(start + 7, ch_crash, music::effect_extended, ex_pattern_loop | 1);
   }
 
   // The kick pitched up into toms, falling over the last half bar, with a flam on the snare. The toms
@@ -384,12 +384,12 @@ class Composer {
       track_.note(start + tom.row, tom.channel, key_of(tom.pitch), ins_kick, vol_set(44));
     }
     track_.note(start + 7, ch_snare, key_of("C4"), ins_snare, vol_set(30));
-    track_.effect(start + 7, ch_snare, fx_extended, ex_note_delay | 3);
+    track_.effect(start + 7, ch_snare, music::effect_extended, ex_note_delay | 3);
   }
 
   // The closed hat retriggered every three ticks: a stutter into the next section.
   void stutter_hats(int start) {
-    for (int row = 0; row < 4; ++row) track_.effect(start + row, ch_hats, fx_extended, ex_retrigger | 3);
+    for (int row = 0; row < 4; ++row) track_.effect(start + row, ch_hats, music::effect_extended, ex_retrigger | 3);
   }
 
   void melodies(int section) {
@@ -414,7 +414,7 @@ class Composer {
   void riser(int start, int length) {
     riser_.play({start, length, key_of("C3"), -1, 40});
     for (int row = 1; row < length; ++row) {
-      track_.effect(start + row, ch_riser, fx_porta_up, 0x02);
+      track_.effect(start + row, ch_riser, music::effect_porta_up, 0x02);
       track_.at(start + row, ch_riser).volume = vol_pan_right(1);
     }
   }

@@ -62,7 +62,7 @@ void Part::play(const Note& note) {
     music::PatternCell& cell = track_.at(note.row, channel);
     cell = music::PatternCell{};
     cell.note = static_cast<std::uint8_t>(note.key);
-    cell.effect_type = fx_tone_porta;
+    cell.effect_type = music::effect_tone_porta;
     cell.effect_parameter = 0x18;
   } else {
     // The channel that has been silent longest, so that neighbouring notes alternate.
@@ -77,12 +77,12 @@ void Part::play(const Note& note) {
     track_.note(note.row, channel, note.key, instrument_,
                 note.volume >= 0 ? vol_set(note.volume) : static_cast<std::uint8_t>(0));
     const int panning = note.panning >= 0 ? note.panning : pannings_.empty() ? -1 : pannings_[chosen];
-    if (panning >= 0) track_.effect(note.row, channel, fx_panning, static_cast<std::uint8_t>(panning));
+    if (panning >= 0) track_.effect(note.row, channel, music::effect_set_panning, static_cast<std::uint8_t>(panning));
   }
   const int channel = channels_[last_channel_];
   if (note.vibrato != 0) {
     for (int row = note.row + 3; row < end; ++row)
-      track_.effect(row, channel, fx_vibrato, static_cast<std::uint8_t>(note.vibrato));
+      track_.effect(row, channel, music::effect_vibrato, static_cast<std::uint8_t>(note.vibrato));
     if (note.length >= 12) {
       for (int row = note.row + note.length / 2; row < end; ++row) track_.at(row, channel).volume = vol_slide_down(1);
     }

@@ -11,23 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "music/effects.h"
 #include "music/xm_writer.h"
 
 namespace tools::assets {
 
-// Effect types as a pattern cell stores them.
-enum Effect : std::uint8_t {
-  fx_arpeggio = 0x0,
-  fx_porta_up = 0x1,
-  fx_porta_down = 0x2,
-  fx_tone_porta = 0x3,
-  fx_vibrato = 0x4,
-  fx_panning = 0x8,
-  fx_sample_offset = 0x9,
-  fx_volume_slide = 0xA,
-  fx_extended = 0xE,
-  fx_retrig = 27,  // R
-};
 // Extended effects: the high nibble of an E parameter.
 enum ExtendedEffect : std::uint8_t {
   ex_pattern_loop = 0x60,
