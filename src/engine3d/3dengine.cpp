@@ -55,11 +55,9 @@ void append(ClipPolygon& polygon, const ClipVertex& vertex) {
   if (polygon.count < clip_polygon_capacity) polygon.vertices[polygon.count++] = vertex;
 }
 
-}  // namespace
-
-Vector3 light_direction;
-
-ScreenCorner project(const ClipVertex& c) {
+// Inlined where draw_object projects the vertices in view: a called projection returns its corner
+// through memory in pieces, and reading it back whole waits for each piece to be stored.
+[[gnu::always_inline]] inline ScreenCorner projected(const ClipVertex& c) {
   const float w = 65536.0f / c.z;
   const float x = frustum.half_width * 65536.0f + w * c.x * frustum.focal_length;
   const float y = frustum.half_height * 65536.0f + frustum.focal_length * c.y * w;  // larger y is lower
@@ -67,6 +65,12 @@ ScreenCorner project(const ClipVertex& c) {
           truncate_to_int32(c.v * 65536.0f), truncate_to_int32(c.shade * shade_scale),
           truncate_to_int32(std::min(w * 65536.0f, max_depth))};
 }
+
+}  // namespace
+
+Vector3 light_direction;
+
+ScreenCorner project(const ClipVertex& c) { return projected(c); }
 
 void set_rotation(Object3D& object, float a, float b, float c) {
   const float ca = std::cos(a), sa = std::sin(a);
@@ -181,7 +185,7 @@ void draw_object(Object3D& object, std::uint16_t* frame, Camera& camera) {
     object.intensities[v] = intensity >= min_intensity ? intensity : min_intensity;
     object.camera_positions[v] = transform_point(object.object_to_camera, object.positions[v]);
     object.in_view[v] = strictly_inside_frustum(object.camera_positions[v]);
-    if (object.in_view[v]) object.screen_corners[v] = project(corner_of(object, v, object.intensities[v]));
+    if (object.in_view[v]) object.screen_corners[v] = projected(corner_of(object, v, object.intensities[v]));
   }
   for (std::int32_t n = visible; n != no_face; n = object.faces[n].next) {
     Face& face = object.faces[n];
