@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <chrono>
 #include <cmath>
@@ -277,6 +278,12 @@ bool write_output(const fs::path& made, const std::string& out) {
   return true;
 }
 
+int stopped(const CaptureRun& run, const RecordOptions& options) {
+  std::fprintf(stderr, "zarn-tool record: stopped after %llu frames; %s not written\n",
+               static_cast<unsigned long long>(run.frames_done()), options.out.c_str());
+  return exit_failure;
+}
+
 }  // namespace
 
 int record_main(int argc, char** argv) {
@@ -307,11 +314,7 @@ int record_main(int argc, char** argv) {
   const bool started = run_capture(options, run);
   const bool captured = run.finish();
   const bool encoded = encoder.finish();
-  if (interrupted) {
-    std::fprintf(stderr, "zarn-tool record: stopped after %llu frames; %s not written\n",
-                 static_cast<unsigned long long>(run.frames_done()), options.out.c_str());
-    return exit_failure;
-  }
+  if (interrupted) return stopped(run, options);
   if (!started) {
     std::fprintf(stderr, "zarn-tool record: the intro did not start (see the message above)\n");
     return exit_failure;
@@ -333,7 +336,8 @@ int record_main(int argc, char** argv) {
                  muxer.failure().empty() ? "see its message above" : muxer.failure().c_str());
     return exit_failure;
   }
-  if (interrupted || !write_output(made, out)) return exit_failure;
+  if (interrupted) return stopped(run, options);
+  if (!write_output(made, out)) return exit_failure;
   std::fprintf(stderr, "%llu frames at %lld frames a second, %lldx%lld, with music: %s\n",
                static_cast<unsigned long long>(run.frames_done()), static_cast<long long>(options.fps),
                static_cast<long long>(width_for(options.height)), static_cast<long long>(options.height),

@@ -22,9 +22,9 @@ const tools::Command commands[] = {
     {"preview", "preview [--assets DIR] [--out DIR] [--seconds S] [--every N] [--press MS:KEY]...",
      "runs the intro without a window and writes frames as PNG pictures", tools::preview_main},
     {"record", "record OUT.mp4 [--assets DIR] [--seconds S] [--fps F] [--height H] [--press MS:KEY]...",
-     "runs the intro without a window on an exact clock of F frames a second (default 60) and captures it\n"
-     "      with its music as an H.264/AAC MP4 video, scaled up by whole pixels to H lines (default 1080, 30 s);\n"
-     "      needs ffmpeg; Ctrl-C stops it without writing the file",
+     "runs the intro without a window on an exact clock of F frames a second (default 60) for S seconds\n"
+     "      (default 30) and captures it with its music as an H.264/AAC MP4 video, its pixels scaled up as\n"
+     "      sharp blocks to H lines (default 1080); needs ffmpeg; Ctrl-C stops it without writing the file",
      tools::record_main},
     {"obj", "obj check FILE | obj render FILE OUT.png [--time MS] [--texture BMP]",
      "checks a 3D object file as the intro reads it (exit 1 if it is refused or has holes or faces turned\n"
