@@ -56,7 +56,7 @@ bool option_error(const char* format, const std::string& what) {
 
 // Fills `options`; false (after saying why) when the command line is wrong.
 bool parse_options(int argc, char** argv, RecordOptions& options) {
-  if (argc < 1 || argv[0][0] == '-') return option_error("needs the output file first, as in 'record intro.mp4'%s", "");
+  if (argc < 1 || (argv[0][0] == '-' && argv[0] != std::string(standard_stream_path))) return option_error("needs the output file first, as in 'record intro.mp4'%s", "");
   options.out = argv[0];
   bool presses_given = false;
   for (int i = 1; i < argc; i += 2) {
@@ -204,7 +204,8 @@ class CaptureRun {
     return !failed_ && frames_done_ == frame_count_ && music_done;
   }
 
-  bool music_rendered() const { return music_.rendered(); }
+  // Whether the program ended by itself before the last frame, rather than a write failing.
+  bool ended_early() const { return !failed_ && frames_done_ < frame_count_; }
   std::uint64_t frames_done() const { return frames_done_; }
 
  private:
@@ -257,6 +258,10 @@ bool run_capture(const RecordOptions& options, CaptureRun& run) {
 // Copies the finished MP4 to the output through the tools' one way of writing a file.
 bool write_output(const fs::path& made, const std::string& out) {
   std::ifstream in(made, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "zarn-tool record: cannot read back %s\n", made.c_str());
+    return false;
+  }
   OutputFile output;
   if (!output.open(out)) {
     std::fprintf(stderr, "zarn-tool record: %s\n", output.failure().c_str());
@@ -267,8 +272,9 @@ bool write_output(const fs::path& made, const std::string& out) {
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     if (in.gcount() > 0 && !output.write(buffer.data(), static_cast<std::size_t>(in.gcount()))) break;
   }
-  if (in.bad() || !in.eof()) {
-    std::fprintf(stderr, "zarn-tool record: cannot read back %s\n", made.c_str());
+  if (!in.eof()) {
+    if (in.bad()) std::fprintf(stderr, "zarn-tool record: cannot read back %s\n", made.c_str());
+    else std::fprintf(stderr, "zarn-tool record: %s\n", output.failure().c_str());
     return false;
   }
   if (!output.commit()) {
@@ -319,9 +325,11 @@ int record_main(int argc, char** argv) {
     std::fprintf(stderr, "zarn-tool record: the intro did not start (see the message above)\n");
     return exit_failure;
   }
-  if (!captured || !run.music_rendered()) {
-    std::fprintf(stderr, "zarn-tool record: the intro ended after %llu frames, before the capture did\n",
-                 static_cast<unsigned long long>(run.frames_done()));
+  if (!captured) {
+    if (run.ended_early()) {
+      std::fprintf(stderr, "zarn-tool record: the intro ended after %llu frames, before the capture did\n",
+                   static_cast<unsigned long long>(run.frames_done()));
+    }
     return exit_failure;
   }
   if (!encoded) {
