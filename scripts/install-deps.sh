@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64 wine wine64    # the Windows program, cross-built and run under Wine
   zip                                 # the release archives
   openmpt123 xmp                      # peers of the module render benchmark, used there only
+  ffmpeg                              # zarn-tool record encodes its video through it
 )
 
 missing=()

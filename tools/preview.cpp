@@ -19,12 +19,12 @@
 #include "shell/frame_state.h"
 #include "shell/startup.h"
 #include "tools/file_bytes.h"
+#include "tools/key_press.h"
+#include "tools/music_in_step.h"
 #include "tools/number_arguments.h"
 #include "tools/png_file.h"
 #include "tools/preview_sheet.h"
 #include "tools/tool_command.h"
-#include "tools/wav_file.h"
-#include "tools/wave_render.h"
 
 namespace tools {
 namespace {
@@ -33,16 +33,7 @@ namespace fs = std::filesystem;
 
 // 50 frames a second on the virtual clock.
 constexpr std::uint32_t frame_step_ms = 20;
-// How long a scripted key stays down.
-constexpr std::uint32_t key_hold_ms = 100;
-// By default space goes on from the NFO screen once its verdict is up, so the intro is seen too.
-constexpr std::uint32_t default_space_ms = 3500;
 constexpr double max_seconds = 3600;
-
-struct KeyPress {
-  std::uint32_t at_ms;
-  std::uint8_t virtual_key;
-};
 
 struct PreviewOptions {
   std::string assets = ".";
@@ -51,21 +42,6 @@ struct PreviewOptions {
   std::int64_t every = 25;
   std::vector<KeyPress> presses;
 };
-
-bool parse_key_press(const char* text, KeyPress& press) {
-  const std::string arg = text;
-  const std::size_t colon = arg.find(':');
-  std::int64_t at = 0;
-  if (colon == std::string::npos || !parse_whole_number(arg.substr(0, colon).c_str(), 0, 0x7FFFFFFF, at)) {
-    return false;
-  }
-  const std::string key = arg.substr(colon + 1);
-  press.at_ms = static_cast<std::uint32_t>(at);
-  if (key == "space") press.virtual_key = shell::key_space;
-  else if (key == "escape") press.virtual_key = shell::key_escape;
-  else return false;
-  return true;
-}
 
 bool option_error(const char* format, const std::string& what) {
   std::fprintf(stderr, "zarn-tool preview: ");
@@ -103,13 +79,6 @@ bool parse_options(int argc, char** argv, PreviewOptions& options) {
   return true;
 }
 
-void script_presses(const std::vector<KeyPress>& presses) {
-  for (const KeyPress& press : presses) {
-    platform::headless::script_key(press.at_ms, press.virtual_key, true);
-    platform::headless::script_key(press.at_ms + key_hold_ms, press.virtual_key, false);
-  }
-}
-
 bool write_bytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
   std::string failure;
   if (write_file_bytes(path.string(), bytes, failure)) return true;
@@ -125,7 +94,8 @@ class PreviewRun {
         out_(std::move(out)),
         frame_count_(static_cast<std::uint64_t>(std::ceil(options.seconds * 1000.0 / frame_step_ms))),
         sheet_numbers_(sheet_frame_numbers(frame_count_, static_cast<std::uint64_t>(options.every))),
-        show_progress_(isatty(fileno(stderr)) != 0) {}
+        show_progress_(isatty(fileno(stderr)) != 0),
+        music_((out_ / "music.wav").string()) {}
 
   // Takes one presented frame; false ends the run (the last frame, or a failed write).
   bool take_frame(const std::uint16_t* pixels, std::uint64_t number) {
@@ -134,8 +104,7 @@ class PreviewRun {
     if (std::binary_search(sheet_numbers_.begin(), sheet_numbers_.end(), number)) {
       sheet_.push_back(make_sheet_frame(pixels, at_ms));
     }
-    render_music_until(at_ms + frame_step_ms);
-    if (failed_) return false;
+    if (!music_.render_until(at_ms + frame_step_ms)) return false;
     if (show_progress_) {
       std::fprintf(stderr, "\rpreview: %.2f of %.2f s, %d pictures", (at_ms + frame_step_ms) * 0.001, options_.seconds,
                    pictures_);
@@ -148,11 +117,11 @@ class PreviewRun {
     if (show_progress_) std::fprintf(stderr, "\n");
     if (failed_) return false;
     if (!write_bytes(out_ / "sheet.png", make_preview_sheet(sheet_))) return false;
-    return !music_rendered_ || music_.finish();
+    return music_.finish();
   }
 
   int pictures() const { return pictures_; }
-  bool music_rendered() const { return music_rendered_; }
+  bool music_rendered() const { return music_.rendered(); }
 
  private:
   bool write_picture(const std::uint16_t* pixels, std::uint64_t number) {
@@ -168,43 +137,13 @@ class PreviewRun {
     return true;
   }
 
-  static std::size_t frames_for_ms(std::uint64_t ms) {
-    return static_cast<std::size_t>(ms * static_cast<std::uint64_t>(music::sound_system.mix_rate) / 1000);
-  }
-
-  // Renders blocks of the sound system until the music has caught up with the virtual clock, so that
-  // second s of the WAV is what played while the frames of second s were shown. What a block holds beyond
-  // the clock waits for the next frame.
-  void render_music_until(std::uint64_t ms) {
-    const music::SoundSystem& sound = music::sound_system;
-    if (!sound.open || failed_) return;
-    if (!music_rendered_) {
-      if (!music_.open((out_ / "music.wav").string(), platform::wave_channels, sound.mix_rate)) {
-        failed_ = true;
-        return;
-      }
-      music_rendered_ = true;
-    }
-    const std::size_t due = frames_for_ms(ms) * platform::wave_channels;
-    while (samples_written_ + unwritten_.size() < due) {
-      if (!render_blocks(1, unwritten_)) return;
-    }
-    const std::size_t take = due - samples_written_;
-    if (!music_.append(unwritten_.data(), take)) failed_ = true;
-    unwritten_.erase(unwritten_.begin(), unwritten_.begin() + static_cast<std::ptrdiff_t>(take));
-    samples_written_ += take;
-  }
-
   const PreviewOptions& options_;
   fs::path out_;
   std::uint64_t frame_count_;
   std::vector<std::uint64_t> sheet_numbers_;
   bool show_progress_;
   std::vector<SheetFrame> sheet_;
-  WavWriter music_;
-  std::vector<std::int16_t> unwritten_;  // rendered samples ahead of the clock
-  std::size_t samples_written_ = 0;
-  bool music_rendered_ = false;
+  MusicInStep music_;
   int pictures_ = 0;
   bool failed_ = false;
 };

@@ -6,6 +6,7 @@
 #include "tools/nfo_tool.h"
 #include "tools/obj_tool.h"
 #include "tools/preview.h"
+#include "tools/record.h"
 #include "tools/tool_command.h"
 #include "tools/xm.h"
 #include "tools/xm_play.h"
@@ -20,6 +21,11 @@ const tools::Command commands[] = {
      "writes the checksum trailer into an NFO file, or checks it as the intro does", tools::nfo_main},
     {"preview", "preview [--assets DIR] [--out DIR] [--seconds S] [--every N] [--press MS:KEY]...",
      "runs the intro without a window and writes frames as PNG pictures", tools::preview_main},
+    {"record", "record OUT.mp4 [--assets DIR] [--seconds S] [--fps F] [--height H] [--press MS:KEY]...",
+     "runs the intro without a window on an exact clock of F frames a second (default 60) for S seconds\n"
+     "      (default 30) and captures it with its music as an H.264/AAC MP4 video, its pixels scaled up as\n"
+     "      sharp blocks to H lines (default 1080); needs ffmpeg; Ctrl-C stops it without writing the file",
+     tools::record_main},
     {"obj", "obj check FILE | obj render FILE OUT.png [--time MS] [--texture BMP]",
      "checks a 3D object file as the intro reads it (exit 1 if it is refused or has holes or faces turned\n"
      "      inside out), or draws it as the intro shows it at a time, in grey or with an 8-bit texture",

@@ -6,13 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "music/xm_writer.h"
 #include "shell/frame_state.h"
-#include "shell/nfo_check.h"
 #include "shell/nfo_screen.h"
+#include "support/small_release.h"
 #include "support/temp_dir.h"
-#include "support/torus_mesh.h"
-#include "support/xm_fixture.h"
 #include "tools/file_bytes.h"
 #include "tools/preview.h"
 #include "tools/tool_command.h"
@@ -26,11 +23,7 @@ class PreviewTool : public ::testing::Test {
   void SetUp() override {
     shell::reset_frame_state();
     shell::nfo_state = shell::NfoScreenState{};
-    folder.write("zarn.dat", "ZARNSTART\ntop\nENDPART\nbottom\nZARNEND\n");
-    const std::string nfo = "release information\r\n";
-    folder.write("ZARN.NFO", shell::sign_nfo({nfo.begin(), nfo.end()}));
-    folder.write("3d-obj.3d", test_support::torus_object_text(40, 15, 8, 6));
-    folder.write("music.xm", music::write_xm(test_support::small_song()));
+    test_support::write_small_release(folder);
   }
   int run(std::vector<std::string> args) {
     std::vector<char*> argv;

@@ -76,6 +76,15 @@ grep -q '^-: checksum .*, trailer appended$' report.txt || fail "nfo sign - repo
 [ "$(head -c 8 piped.png | od -An -tx1)" = "$png_signature" ] || fail "obj render to - wrote no PNG to standard output"
 [ ! -e - ] || fail "a file named - was made"
 
+# A capture without ffmpeg on the PATH: one line saying so, exit 1 and no file.
+PATH=/nonexistent "$tool" record capture.mp4 > out.txt 2>&1
+code=$?
+[ "$code" -eq 1 ] || fail "record without ffmpeg exited $code, expected 1"
+[ "$(wc -l < out.txt)" -eq 1 ] && grep -q "ffmpeg is not installed" out.txt || fail "record without ffmpeg said: $(cat out.txt)"
+[ ! -e capture.mp4 ] || fail "record without ffmpeg made capture.mp4"
+expect 2 record
+expect 2 record capture.mp4 --height 1081
+
 # An NFO far larger than any real one is failed by the intro at once; the tool says so in one line.
 head -c 1048577 /dev/zero > huge.nfo
 expect 1 nfo check huge.nfo

@@ -1,0 +1,40 @@
+// Key presses scripted on the headless platform.
+#include "tools/key_press.h"
+
+#include <string>
+
+#include "platform/headless/headless.h"
+#include "shell/frame_state.h"
+#include "tools/number_arguments.h"
+
+namespace tools {
+namespace {
+
+// How long a scripted key stays down.
+constexpr std::uint32_t key_hold_ms = 100;
+
+}  // namespace
+
+bool parse_key_press(const char* text, KeyPress& press) {
+  const std::string arg = text;
+  const std::size_t colon = arg.find(':');
+  std::int64_t at = 0;
+  if (colon == std::string::npos || !parse_whole_number(arg.substr(0, colon).c_str(), 0, 0x7FFFFFFF, at)) {
+    return false;
+  }
+  const std::string key = arg.substr(colon + 1);
+  press.at_ms = static_cast<std::uint32_t>(at);
+  if (key == "space") press.virtual_key = shell::key_space;
+  else if (key == "escape") press.virtual_key = shell::key_escape;
+  else return false;
+  return true;
+}
+
+void script_presses(const std::vector<KeyPress>& presses) {
+  for (const KeyPress& press : presses) {
+    platform::headless::script_key(press.at_ms, press.virtual_key, true);
+    platform::headless::script_key(press.at_ms + key_hold_ms, press.virtual_key, false);
+  }
+}
+
+}  // namespace tools
