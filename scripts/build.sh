@@ -9,11 +9,15 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
 targets=("$@")
 
 # The tree remembers the options it was configured with. It is configured again, from a fresh cache, when
-# they differ from the ones given now, so that the tree holds exactly these options: a -D given once and
-# then left out does not linger. With the same options, later runs reuse the tree and rebuild what changed.
+# options are given and differ from those, so that the tree holds exactly these options: a -D given once
+# and then left out does not linger. Given no options, an existing tree is built as it is, so that
+# "build.sh build/release -- TARGET" never turns an optimised tree into an unoptimised one. With the same
+# options, later runs reuse the tree and rebuild what changed.
 stamp="$dir/zarn-configure-options"
 wanted=$(printf '%s\n' -G Ninja "${options[@]}")
-if [ ! -f "$dir/build.ninja" ] || [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$wanted" ]; then
+keep_tree=false
+[ ${#options[@]} -eq 0 ] && [ -f "$dir/build.ninja" ] && keep_tree=true
+if ! $keep_tree && { [ ! -f "$dir/build.ninja" ] || [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$wanted" ]; }; then
   rm -f "$stamp"
   fresh=()
   [ -f "$dir/CMakeCache.txt" ] && fresh=(--fresh)
