@@ -6,6 +6,7 @@
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "tools/number_arguments.h"
+#include "tools/tool_command.h"
 
 namespace tools {
 namespace {
@@ -28,6 +29,17 @@ bool parse_key_press(const char* text, KeyPress& press) {
   else if (key == "escape") press.virtual_key = shell::key_escape;
   else return false;
   return true;
+}
+
+bool take_press_option(const char* command, const char* value, std::vector<KeyPress>& presses) {
+  KeyPress press{};
+  if (!parse_key_press(value, press)) return option_error(command, "--press takes MS:space or MS:escape, not '%s'", value);
+  presses.push_back(press);
+  return true;
+}
+
+void press_space_unless_given(std::vector<KeyPress>& presses) {
+  if (presses.empty()) presses.push_back({default_space_ms, shell::key_space});
 }
 
 void script_presses(const std::vector<KeyPress>& presses) {

@@ -34,6 +34,7 @@ namespace fs = std::filesystem;
 // 50 frames a second on the virtual clock.
 constexpr std::uint32_t frame_step_ms = 20;
 constexpr double max_seconds = 3600;
+constexpr const char* command_name = "preview";
 
 struct PreviewOptions {
   std::string assets = ".";
@@ -43,39 +44,26 @@ struct PreviewOptions {
   std::vector<KeyPress> presses;
 };
 
-bool option_error(const char* format, const std::string& what) {
-  std::fprintf(stderr, "zarn-tool preview: ");
-  std::fprintf(stderr, format, what.c_str());
-  std::fprintf(stderr, "\n");
-  return false;
-}
-
 // Fills `options`; false (after saying why) when the command line is wrong.
 bool parse_options(int argc, char** argv, PreviewOptions& options) {
-  bool presses_given = false;
   for (int i = 0; i < argc; i += 2) {
     const std::string arg = argv[i];
     if (arg != "--assets" && arg != "--out" && arg != "--seconds" && arg != "--every" && arg != "--press") {
-      return option_error("unknown option '%s'", arg);
+      return option_error(command_name, "unknown option '%s'", arg);
     }
-    if (i + 1 >= argc) return option_error("%s needs a value", arg);
+    if (i + 1 >= argc) return option_error(command_name, "%s needs a value", arg);
     const char* value = argv[i + 1];
     if (arg == "--assets") options.assets = value;
     if (arg == "--out") options.out = value;
     if (arg == "--seconds" && !parse_positive_decimal(value, max_seconds, options.seconds)) {
-      return option_error("--seconds takes a number of seconds above 0 up to 3600, not '%s'", value);
+      return option_error(command_name, "--seconds takes a number of seconds above 0 up to 3600, not '%s'", value);
     }
     if (arg == "--every" && !parse_whole_number(value, 1, 1000000, options.every)) {
-      return option_error("--every takes a whole number from 1 to 1000000, not '%s'", value);
+      return option_error(command_name, "--every takes a whole number from 1 to 1000000, not '%s'", value);
     }
-    if (arg == "--press") {
-      KeyPress press{};
-      if (!parse_key_press(value, press)) return option_error("--press takes MS:space or MS:escape, not '%s'", value);
-      options.presses.push_back(press);
-      presses_given = true;
-    }
+    if (arg == "--press" && !take_press_option(command_name, value, options.presses)) return false;
   }
-  if (!presses_given) options.presses.push_back({default_space_ms, shell::key_space});
+  press_space_unless_given(options.presses);
   return true;
 }
 

@@ -37,6 +37,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double max_seconds = 3600;
+constexpr const char* command_name = "record";
 
 struct RecordOptions {
   std::string out;
@@ -47,44 +48,33 @@ struct RecordOptions {
   std::vector<KeyPress> presses;
 };
 
-bool option_error(const char* format, const std::string& what) {
-  std::fprintf(stderr, "zarn-tool record: ");
-  std::fprintf(stderr, format, what.c_str());
-  std::fprintf(stderr, "\n");
-  return false;
-}
-
 // Fills `options`; false (after saying why) when the command line is wrong.
 bool parse_options(int argc, char** argv, RecordOptions& options) {
-  if (argc < 1 || (argv[0][0] == '-' && argv[0] != std::string(standard_stream_path))) return option_error("needs the output file first, as in 'record intro.mp4'%s", "");
+  if (argc < 1 || (argv[0][0] == '-' && argv[0] != std::string(standard_stream_path))) {
+    return option_error(command_name, "needs the output file first, as in 'record intro.mp4'%s", "");
+  }
   options.out = argv[0];
-  bool presses_given = false;
   for (int i = 1; i < argc; i += 2) {
     const std::string arg = argv[i];
     if (arg != "--assets" && arg != "--seconds" && arg != "--fps" && arg != "--height" && arg != "--press") {
-      return option_error("unknown option '%s'", arg);
+      return option_error(command_name, "unknown option '%s'", arg);
     }
-    if (i + 1 >= argc) return option_error("%s needs a value", arg);
+    if (i + 1 >= argc) return option_error(command_name, "%s needs a value", arg);
     const char* value = argv[i + 1];
     if (arg == "--assets") options.assets = value;
     if (arg == "--seconds" && !parse_positive_decimal(value, max_seconds, options.seconds)) {
-      return option_error("--seconds takes a number of seconds above 0 up to 3600, not '%s'", value);
+      return option_error(command_name, "--seconds takes a number of seconds above 0 up to 3600, not '%s'", value);
     }
     if (arg == "--fps" && !parse_whole_number(value, 1, 240, options.fps)) {
-      return option_error("--fps takes a whole number of frames a second from 1 to 240, not '%s'", value);
+      return option_error(command_name, "--fps takes a whole number of frames a second from 1 to 240, not '%s'", value);
     }
     if (arg == "--height" &&
         (!parse_whole_number(value, base::frame_height / 4, 4320, options.height) || options.height % 2 != 0)) {
-      return option_error("--height takes an even number of lines from 120 to 4320, not '%s'", value);
+      return option_error(command_name, "--height takes an even number of lines from 120 to 4320, not '%s'", value);
     }
-    if (arg == "--press") {
-      KeyPress press{};
-      if (!parse_key_press(value, press)) return option_error("--press takes MS:space or MS:escape, not '%s'", value);
-      options.presses.push_back(press);
-      presses_given = true;
-    }
+    if (arg == "--press" && !take_press_option(command_name, value, options.presses)) return false;
   }
-  if (!presses_given) options.presses.push_back({default_space_ms, shell::key_space});
+  press_space_unless_given(options.presses);
   return true;
 }
 
