@@ -3,7 +3,7 @@
 
 #include "music/sound_system.h"
 #include "platform/platform.h"
-#include "tools/wave_render.h"
+#include "music/offline_render.h"
 
 namespace tools {
 namespace {
@@ -27,7 +27,7 @@ bool MusicInStep::render_until(std::uint64_t ms) {
   }
   const std::size_t due = frames_for_ms(ms) * platform::wave_channels;
   while (samples_written_ + unwritten_.size() < due) {
-    if (!render_blocks(1, unwritten_)) return true;
+    if (!music::render_blocks(1, unwritten_)) return true;
   }
   const std::size_t take = due - samples_written_;
   if (!music_.append(unwritten_.data(), take)) {

@@ -24,7 +24,7 @@
 #include "tools/tool_command.h"
 #include "tools/number_arguments.h"
 #include "tools/wav_file.h"
-#include "tools/wave_render.h"
+#include "music/offline_render.h"
 #include "tools/xm_play.h"
 
 namespace tools {
@@ -195,7 +195,7 @@ bool render_to_wav(const RenderRequest& request, music::Module& module, WavWrite
   std::int64_t written = 0;
   for (std::int64_t blocks = 1;; ++blocks) {
     block.clear();
-    if (!render_blocks(1, block)) return false;
+    if (!music::render_blocks(1, block)) return false;
     const std::int64_t pass_end = song_passes_end_frame();
     const std::int64_t end = pass_end >= 0 ? std::min(cap_frames, pass_end) : cap_frames;
     const std::int64_t frames = std::min<std::int64_t>(sound.block_frames, end - written);

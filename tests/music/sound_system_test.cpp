@@ -9,14 +9,21 @@
 
 #include "music/channel.h"
 #include "music/memory_file.h"
+#include "music/offline_render.h"
 #include "music/sound_system.h"
 #include "music/wave_thread.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
-#include "support/block_fill.h"
 #include "support/xm_fixture.h"
 
 namespace {
+
+// The next `blocks` blocks of the program's sound system, which must be open on a device paced by its caller.
+std::vector<std::int16_t> rendered_blocks(std::int64_t blocks) {
+  std::vector<std::int16_t> out;
+  EXPECT_TRUE(music::render_blocks(blocks, out)) << "the sound system is not open on a device paced by its caller";
+  return out;
+}
 
 class SoundSystemTest : public ::testing::Test {
  protected:
@@ -135,7 +142,7 @@ TEST_F(SoundSystemTest, TicksFallExactlyEveryFramesPerTickAcrossBlocks) {
       voice.step = 1;
       voice.left = voice.current_left = voice.ramp_target_left = 255;
     }
-    const std::vector<std::int16_t> out = test_support::fill_blocks(25);  // more than the 20 blocks of the buffer
+    const std::vector<std::int16_t> out = rendered_blocks(25);  // more than the 20 blocks of the buffer
     music::stop_module(&module);
     music::close_sound();
     for (std::size_t f = 0; f < out.size() / 2; ++f) {
@@ -153,7 +160,7 @@ std::vector<std::int16_t> render_small_song(std::int64_t blocks) {
   music::install_memory_file();
   EXPECT_TRUE(music::open_sound(44100));
   EXPECT_TRUE(music::start_module(load.module.get()));
-  std::vector<std::int16_t> out = test_support::fill_blocks(blocks);
+  std::vector<std::int16_t> out = rendered_blocks(blocks);
   music::close_sound();
   return out;
 }
@@ -185,11 +192,7 @@ TEST_F(SoundSystemTest, TwoSystemsInterleavedRenderWhatEachRendersAlone) {
       ASSERT_TRUE(music::open_sound(44100, sound));
       ASSERT_TRUE(music::start_module(module.get(), sound));
     }
-    void fill_one() {
-      const std::int32_t block = music::fill_next_block(sound);
-      const std::int16_t* samples = sound.wave_buffer.get() + static_cast<std::ptrdiff_t>(block) * 884 * 2;
-      out.insert(out.end(), samples, samples + 884 * 2);
-    }
+    void fill_one() { ASSERT_TRUE(music::render_blocks(1, out, {}, sound)); }
   };
   Render alone[2], together[2];
   for (int i = 0; i < 2; ++i) {
@@ -212,7 +215,7 @@ TEST_F(SoundSystemTest, TwoSystemsInterleavedRenderWhatEachRendersAlone) {
 
 TEST_F(SoundSystemTest, NoPlayingModuleFillsSilence) {
   ASSERT_TRUE(music::open_sound(44100));
-  const std::vector<std::int16_t> out = test_support::fill_blocks(30);
+  const std::vector<std::int16_t> out = rendered_blocks(30);
   ASSERT_EQ(out.size(), 30u * 884 * 2);
   EXPECT_EQ(std::count(out.begin(), out.end(), 0), static_cast<std::ptrdiff_t>(out.size()));
 }

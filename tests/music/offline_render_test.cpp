@@ -8,7 +8,7 @@
 #include "music/memory_file.h"
 #include "music/sound_system.h"
 #include "platform/headless/headless.h"
-#include "tools/wave_render.h"
+#include "music/offline_render.h"
 
 namespace {
 
@@ -27,17 +27,17 @@ class WaveRender : public ::testing::Test {
 TEST_F(WaveRender, FillsTheBlocksOfADevicePacedByItsCaller) {
   ASSERT_TRUE(music::open_sound(44100));
   std::vector<std::int16_t> out;
-  ASSERT_TRUE(tools::render_blocks(3, out));
+  ASSERT_TRUE(music::render_blocks(3, out));
   EXPECT_EQ(out.size(), 3u * 884 * 2);
 }
 
 TEST_F(WaveRender, RefusesWhileClosedOrWhileTheWaveThreadFillsTheBlocks) {
   std::vector<std::int16_t> out;
-  EXPECT_FALSE(tools::render_blocks(1, out)) << "closed";
+  EXPECT_FALSE(music::render_blocks(1, out)) << "closed";
   platform::headless::set_wave_paced_by_caller(false);
   ASSERT_TRUE(music::open_sound(44100));
   ASSERT_TRUE(music::sound_system.thread.joinable());
-  EXPECT_FALSE(tools::render_blocks(1, out)) << "the thread fills the blocks, nobody else";
+  EXPECT_FALSE(music::render_blocks(1, out)) << "the thread fills the blocks, nobody else";
   EXPECT_TRUE(out.empty());
 }
 
