@@ -9,22 +9,25 @@
 #include <vector>
 
 #include "base/rgb565.h"
-#include "engine3d/3dengine.h"
+#include "base/load_result.h"
+#include "base/shade_table.h"
 #include "engine3d/object3d.h"
+#include "engine3d/object_loader.h"
+#include "engine3d/object_texture.h"
 #include "support/bmp_builder.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using engine3d::Object3D;
-using engine3d::ObjectLoadStatus;
+using base::LoadStatus;
 
 // The one-triangle example: vertices (0, 0, 0), (10, 0, 0), (0, 10, 0) and the face 0 1 2.
 const char* const one_triangle = "3 1\n0 0 0\n10 0 0\n0 10 0\n0 1 2 0\n";
 
 class ObjectFileTest : public ::testing::Test {
  protected:
-  engine3d::ObjectLoadResult load(const std::string& text) {
+  base::LoadResult load(const std::string& text) {
     folder.write(engine3d::object_file_name, text);
     return engine3d::load_object(engine3d::object_file_name, *object);
   }
@@ -55,7 +58,7 @@ TEST_F(ObjectFileTest, OneTriangleGetsItsNormalsIdentityPoseAndGreyTexture) {
   EXPECT_EQ(object->inverse_rotation.m, identity.m);
   EXPECT_EQ(object->translation.m, identity.m);
   EXPECT_EQ(object->scale.m, identity.m);
-  EXPECT_EQ(object->shades[12 * 256 + object->texture[257]], base::pack_rgb565(128, 128, 128));
+  EXPECT_EQ(object->shades[12][object->texture[257]], base::pack_rgb565(128, 128, 128));
 }
 
 TEST_F(ObjectFileTest, LayoutOfTheNumbersDoesNotMatter) {
@@ -162,8 +165,8 @@ TEST_F(ObjectFileTest, MalformedFilesAreRefusedAndLeaveTheObjectEmpty) {
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(load(one_triangle).loaded());
-    const engine3d::ObjectLoadResult result = load(c.text);
-    EXPECT_EQ(result.status, ObjectLoadStatus::malformed) << c.what;
+    const base::LoadResult result = load(c.text);
+    EXPECT_EQ(result.status, LoadStatus::refused) << c.what;
     EXPECT_STREQ(engine3d::object_failure_message(result), "Bad data file 3d-obj.3d") << c.what;
     EXPECT_NE(result.reason.find("3d-obj.3d: "), std::string::npos) << c.what << ": " << result.reason;
     EXPECT_EQ(result.reason.find('\n'), std::string::npos) << c.what << ": one line";
@@ -183,8 +186,8 @@ TEST_F(ObjectFileTest, MissingOrUnreadableFileCannotBeFound) {
   ASSERT_TRUE(load(one_triangle).loaded());
   std::filesystem::create_directory("a-folder.3d");
   for (const char* path : {"no-such-file.3d", "a-folder.3d"}) {
-    const engine3d::ObjectLoadResult result = engine3d::load_object(path, *object);
-    EXPECT_EQ(result.status, ObjectLoadStatus::cannot_open) << path;
+    const base::LoadResult result = engine3d::load_object(path, *object);
+    EXPECT_EQ(result.status, LoadStatus::cannot_open) << path;
     EXPECT_STREQ(engine3d::object_failure_message(result), "Can't find data file 3d-obj.3d") << path;
     EXPECT_TRUE(object->faces.empty()) << path;
   }
@@ -217,10 +220,10 @@ TEST(ObjectShades, LevelTwelveIsThePaletteColourAndLevelsAbove24AddWhite) {
       {rgb(12, 24, 36), 31, base::pack_rgb565(112 + 31, 112 + 62, 112 + 93)},
       {rgb(200, 7, 0), 5, base::pack_rgb565(83, 2, 0)},  // the division truncates
   };
-  engine3d::ObjectShades shades{};
+  base::ShadeTable shades{};
   for (const Case& c : cases) {
     engine3d::object_shades(palette_with(c.colour), shades);
-    EXPECT_EQ(shades[c.level * 256 + 5], c.expected) << std::hex << c.colour << std::dec << " level " << c.level;
+    EXPECT_EQ(shades[c.level][5], c.expected) << std::hex << c.colour << std::dec << " level " << c.level;
   }
 }
 
@@ -244,7 +247,7 @@ TEST_F(ObjectTextureTest, EightBitBitmapGivesTextureAndShades) {
   EXPECT_EQ(object->texture[257], 257 % 251);
   // A bitmap smaller than the 256 x 256 map repeats: every texel read stays inside it.
   EXPECT_EQ(object->texture[65535], (65535 % 272) % 251);
-  EXPECT_EQ(object->shades[12 * 256 + 6], base::pack_rgb565(6, 12, 18));
+  EXPECT_EQ(object->shades[12][6], base::pack_rgb565(6, 12, 18));
 }
 
 TEST_F(ObjectTextureTest, UnusableBitmapsKeepTheFallbackGrey) {
@@ -262,9 +265,9 @@ TEST_F(ObjectTextureTest, UnusableBitmapsKeepTheFallbackGrey) {
   for (const Case& c : cases) {
     if (c.bits) write_bmp("texture.bmp", c.width, c.height, c.bits);
     EXPECT_FALSE(engine3d::load_object_shades(*object, c.bits ? "texture.bmp" : "missing.bmp")) << c.what;
-    for (int level = 0; level < engine3d::shade_level_count; ++level) {
+    for (int level = 0; level < base::shade_level_count; ++level) {
       const int component = 128 * level / 12 + (level > 24 ? 16 * (level - 24) : 0);
-      ASSERT_EQ(object->shades[level * 256 + object->texture[257]],
+      ASSERT_EQ(object->shades[level][object->texture[257]],
                 base::pack_rgb565(component, component, component))
           << c.what << " level " << level;
     }
