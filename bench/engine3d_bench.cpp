@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/frame_geometry.h"
+#include "base/shade_table.h"
 #include "engine3d/intro_objects.h"
 #include "engine3d/rasterizer.h"
 #include "ratio_report.h"
@@ -76,7 +77,7 @@ std::vector<ScreenTriangle> triangle_field() {
 
 // Pixels the field fills, counted one triangle at a time in a cleared frame.
 long long pixels_of(const std::vector<ScreenTriangle>& field, const engine3d::TextureMap& texture,
-                    const engine3d::ObjectShades& shades) {
+                    const base::ShadeTable& shades) {
   std::vector<std::uint16_t> frame(base::frame_pixel_count, 0);
   long long pixels = 0;
   for (const ScreenTriangle& t : field) {
@@ -93,8 +94,8 @@ void rasterize_triangle_field(benchmark::State& state) {
   const auto field = triangle_field();
   auto texture = std::make_unique<engine3d::TextureMap>();
   texture->fill(3);
-  auto shades = std::make_unique<engine3d::ObjectShades>();
-  shades->fill(0xFFFF);
+  auto shades = std::make_unique<base::ShadeTable>();
+  for (auto& level : *shades) level.fill(0xFFFF);
   const long long pixels = pixels_of(field, *texture, *shades);
   std::vector<std::uint16_t> frame(base::frame_pixel_count, 0);
   for (auto _ : state) {

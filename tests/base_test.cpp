@@ -1,5 +1,7 @@
-// Shared helpers: RGB565 packing, the component tables and 16.16 fixed point.
+// Shared helpers: RGB565 packing, the component tables, 16.16 fixed point and the float-to-int conversion.
 #include <gtest/gtest.h>
+
+#include <climits>
 
 #include "base/fixed_point.h"
 #include "base/rgb565.h"
@@ -60,6 +62,39 @@ TEST(FixedPoint, CeilIsSmallestIntegerNotBelow) {
                         {-1, 0},       {-0x8000, 0},   {-0x10000, -1}, {-0x18000, -1}, {-0x10001, -1},
                         {0x7FFF0000, 32767}};
   for (const Case& c : cases) EXPECT_EQ(base::fix_ceil(c.a), c.ceil) << c.a;
+}
+
+TEST(FixedPoint, RasterizerHelpers) {
+  constexpr base::Fixed16 one = base::fixed_one;
+  struct Case {
+    const char* what;
+    base::Fixed16 result, expected;
+  };
+  const Case cases[] = {
+      {"fix_ceil(65536)", base::fix_ceil(65536), 1},
+      {"fix_ceil(65537)", base::fix_ceil(65537), 2},
+      {"fix_ceil(0)", base::fix_ceil(0), 0},
+      {"fix_ceil(-1)", base::fix_ceil(-1), 0},
+      {"fix_ceil(-65537)", base::fix_ceil(-65537), -1},
+      {"fix_mul(3, 0.5)", base::fix_mul(3 * one, one / 2), 98304},
+      {"fix_div(1, 2)", base::fix_div(one, 2 * one), 32768},
+      {"fix_div(-1, 3) truncates toward zero", base::fix_div(-one, 3 * one), -21845},
+      {"fix_div(10, -4)", base::fix_div(10 * one, -4 * one), -2 * one - one / 2},
+      {"fix_div keeps the low 32 bits", base::fix_div(0x10000, 1), 0},
+      {"fix_mul14(1, 2^14)", base::fix_mul14(one, 1 << 14), one},
+      {"fix_mul14(-3, 2^14)", base::fix_mul14(-3, 1 << 14), -3},
+      {"fix_mul14 of x step 2^30 / Δy", base::fix_mul14(10 * one, (1 << 30) / (2 * one)), 5 * one},
+      {"fix_mul14 keeps the low 32 bits", base::fix_mul14(1 << 30, 1 << 30), 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.result, c.expected) << c.what;
+}
+
+TEST(TruncateToInt32, TruncatesTowardZeroAndSaturates) {
+  EXPECT_EQ(base::truncate_to_int32(2.9), 2);
+  EXPECT_EQ(base::truncate_to_int32(-2.9), -2);
+  EXPECT_EQ(base::truncate_to_int32(1e30), INT_MAX);
+  EXPECT_EQ(base::truncate_to_int32(-1e30), INT_MIN);
+  EXPECT_EQ(base::truncate_to_int32(0.0 / 0.0), 0);
 }
 
 }  // namespace

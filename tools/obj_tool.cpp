@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "base/frame_geometry.h"
+#include "base/load_result.h"
 #include "engine3d/intro_objects.h"
+#include "engine3d/object_loader.h"
 #include "engine3d/rasterizer.h"
 #include "tools/number_arguments.h"
 #include "tools/object_report.h"
@@ -32,7 +34,7 @@ void print_faces(const char* what, const std::vector<std::int32_t>& faces) {
 // Reads the file as the loader does, but keeps faces without a normal so that the check can list them.
 bool read_for_check(const char* path, engine3d::Object3D& object) {
   std::string text;
-  engine3d::ObjectLoadResult result = engine3d::read_object_file(path, text);
+  base::LoadResult result = engine3d::read_object_file(path, text);
   if (result.loaded()) result = engine3d::parse_object(text, object);
   if (!result.loaded()) std::fprintf(stderr, "zarn-tool obj check: %s: %s\n", path, result.reason.c_str());
   return result.loaded();
@@ -106,7 +108,7 @@ int render_main(int argc, char** argv) {
   RenderOptions options;
   if (!parse_render_options(argc, argv, options)) return exit_usage;
   auto objects = std::make_unique<engine3d::IntroObjects>();
-  const engine3d::ObjectLoadResult result = engine3d::load_intro_objects(*objects, options.object, nullptr);
+  const base::LoadResult result = engine3d::load_intro_objects(*objects, options.object, nullptr);
   if (!result.loaded()) {
     std::fprintf(stderr, "zarn-tool obj render: %s\n", result.reason.c_str());
     return exit_failure;

@@ -6,6 +6,8 @@
 #include <array>
 #include <queue>
 
+#include "engine3d/object_loader.h"
+
 namespace tools {
 namespace {
 

@@ -2,15 +2,18 @@
 #include "engine3d/3dengine.h"
 
 #include <algorithm>
-#include <cmath>
 
-#include "engine3d/rasterizer.h"
+#include "base/fixed_point.h"
+#include "base/shade_table.h"
+#include "engine3d/3dengine_internal.h"
 
 namespace engine3d {
 namespace {
 
+using base::truncate_to_int32;
+
 // Intensity 1.0 is shade level 31 in 16.16.
-constexpr float shade_scale = (shade_level_count - 1) * 65536.0f;
+constexpr float shade_scale = (base::shade_level_count - 1) * 65536.0f;
 // The largest depth the 16-bit buffer holds, 32767, in 16.16. Points between the near plane (z = 1) and
 // z = 2 would give 32768 … 65536, beyond 32 bits in 16.16; they are drawn at this depth instead.
 constexpr float max_depth = 32767.0f * 65536.0f;
@@ -32,8 +35,8 @@ struct FrustumPlane {
   float offset;
 };
 
-// The planes of the global frustum in the order faces are cut by them.
-std::array<FrustumPlane, 5> frustum_planes() {
+// The planes of the frustum in the order faces are cut by them.
+std::array<FrustumPlane, 5> frustum_planes(const Frustum& frustum) {
   return {{{frustum.near_normal, frustum.near_offset},
            {frustum.right_normal, 0},
            {frustum.top_normal, 0},
@@ -43,8 +46,8 @@ std::array<FrustumPlane, 5> frustum_planes() {
 
 // Strictly inside every plane: the cuts pass a polygon of such vertices through unchanged. (A vertex
 // exactly on a plane may come out of a cut twice.)
-bool strictly_inside_frustum(Vector3 p) {
-  for (const FrustumPlane& plane : frustum_planes()) {
+bool strictly_inside_frustum(Vector3 p, const Frustum& frustum) {
+  for (const FrustumPlane& plane : frustum_planes(frustum)) {
     if (!(dot(plane.normal, p) > plane.offset)) return false;
   }
   return true;
@@ -57,7 +60,7 @@ void append(ClipPolygon& polygon, const ClipVertex& vertex) {
 
 // Inlined where draw_object projects the vertices in view: a called projection returns its corner
 // through memory in pieces, and reading it back whole waits for each piece to be stored.
-[[gnu::always_inline]] inline ScreenCorner projected(const ClipVertex& c) {
+[[gnu::always_inline]] inline ScreenCorner projected(const ClipVertex& c, const Frustum& frustum) {
   const float w = 65536.0f / c.z;
   const float x = frustum.half_width * 65536.0f + w * c.x * frustum.focal_length;
   const float y = frustum.half_height * 65536.0f + frustum.focal_length * c.y * w;  // larger y is lower
@@ -68,31 +71,7 @@ void append(ClipPolygon& polygon, const ClipVertex& vertex) {
 
 }  // namespace
 
-Vector3 light_direction;
-
-ScreenCorner project(const ClipVertex& c) { return projected(c); }
-
-void set_rotation(Object3D& object, float a, float b, float c) {
-  const float ca = std::cos(a), sa = std::sin(a);
-  const float cb = std::cos(b), sb = std::sin(b);
-  const float cc = std::cos(c), sc = std::sin(c);
-  object.rotation.m = {ca * cb - sa * sb * sc, -sa * cc, ca * sb + sa * sc * cb, 0,
-                       sa * cb + ca * sb * sc, ca * cc,  sa * sb - ca * cb * sc, 0,
-                       -sb * cc,               sc,       cb * cc,                0,
-                       0,                      0,        0,                      1};
-  object.inverse_rotation = invert_similarity(object.rotation);
-}
-
-void set_translation(Object3D& object, float x, float y, float z) {
-  object.translation = Matrix4{};
-  object.translation.m[3] = x;
-  object.translation.m[7] = y;
-  object.translation.m[11] = z;
-}
-
-void set_scale(Object3D& object, float sx, float sy, float sz) {
-  object.scale.m = {sx, 0, 0, 0, 0, sy, 0, 0, 0, 0, sz, 0, 0, 0, 0, 1};
-}
+ScreenCorner project(const ClipVertex& c, const Frustum& frustum) { return projected(c, frustum); }
 
 int clip_polygon(Vector3 normal, float offset, const ClipPolygon& input, ClipPolygon& output) {
   output.count = 0;
@@ -120,21 +99,22 @@ int clip_polygon(Vector3 normal, float offset, const ClipPolygon& input, ClipPol
   return output.count;
 }
 
-bool clip_to_frustum(std::array<ClipPolygon, 2>& polygons) {
+bool clip_to_frustum(std::array<ClipPolygon, 2>& polygons, const Frustum& frustum) {
   int current = 0;
-  for (const FrustumPlane& plane : frustum_planes()) {
+  for (const FrustumPlane& plane : frustum_planes(frustum)) {
     if (clip_polygon(plane.normal, plane.offset, polygons[current], polygons[1 - current]) < 3) return false;
     current = 1 - current;
   }
   return true;  // five planes: the result is in the second buffer
 }
 
-void draw_face(const Face& face, const Object3D& object, std::uint16_t* frame) {
+void draw_face(const Face& face, const Object3D& object, const FaceTarget& target) {
   // A face whose corners all lie inside the view keeps its three corners: no cuts, and the projections
   // draw_object made of them. The fan of a triangle is its corners i, k, j.
   if (object.in_view[face.i] && object.in_view[face.j] && object.in_view[face.k]) {
     const auto& screen = object.screen_corners;
-    rasterize_triangle({{screen[face.i], screen[face.k], screen[face.j]}}, frame, object.texture, object.shades);
+    rasterize_triangle({{screen[face.i], screen[face.k], screen[face.j]}}, target.frame, object.texture,
+                       object.shades, target.depth);
     return;
   }
   std::array<ClipPolygon, 2> polygons;
@@ -142,21 +122,22 @@ void draw_face(const Face& face, const Object3D& object, std::uint16_t* frame) {
   polygons[0].vertices[1] = corner_of(object, face.j, face.shade1);
   polygons[0].vertices[2] = corner_of(object, face.k, face.shade2);
   polygons[0].count = 3;
-  if (!clip_to_frustum(polygons)) return;
+  if (!clip_to_frustum(polygons, target.frustum)) return;
 
   // A fan from the first vertex; each triangle's corners run the other way round from the face's, which
   // is the winding the rasterizer fills.
   const ClipPolygon& result = polygons[1];
-  const ScreenCorner first = project(result.vertices[0]);
-  ScreenCorner previous = project(result.vertices[1]);
+  const ScreenCorner first = project(result.vertices[0], target.frustum);
+  ScreenCorner previous = project(result.vertices[1], target.frustum);
   for (int n = 2; n < result.count; ++n) {
-    const ScreenCorner current = project(result.vertices[n]);
-    rasterize_triangle({{first, current, previous}}, frame, object.texture, object.shades);
+    const ScreenCorner current = project(result.vertices[n], target.frustum);
+    rasterize_triangle({{first, current, previous}}, target.frame, object.texture, object.shades, target.depth);
     previous = current;
   }
 }
 
-void draw_object(Object3D& object, std::uint16_t* frame, Camera& camera) {
+void draw_object(Object3D& object, std::uint16_t* frame, Camera& camera, Vector3 light_direction,
+                 DepthBuffer& depth) {
   Matrix4 world = multiply(object.scale, object.rotation);
   const Vector3 eye_position = camera.position();
   world.m[3] += object.translation.m[3] - eye_position.x;
@@ -178,21 +159,25 @@ void draw_object(Object3D& object, std::uint16_t* frame, Camera& camera) {
     visible = n;
   }
   // Only vertices of visible faces are lit and moved, each once.
+  const Frustum& frustum = camera.frustum();
   for (std::int32_t v = 0; v < object.vertex_count(); ++v) {
     if (!object.marks[v]) continue;
     object.marks[v] = 0;
     const float intensity = dot(object.vertex_normals[v], light);
     object.intensities[v] = intensity >= min_intensity ? intensity : min_intensity;
     object.camera_positions[v] = transform_point(object.object_to_camera, object.positions[v]);
-    object.in_view[v] = strictly_inside_frustum(object.camera_positions[v]);
-    if (object.in_view[v]) object.screen_corners[v] = projected(corner_of(object, v, object.intensities[v]));
+    object.in_view[v] = strictly_inside_frustum(object.camera_positions[v], frustum);
+    if (object.in_view[v]) {
+      object.screen_corners[v] = projected(corner_of(object, v, object.intensities[v]), frustum);
+    }
   }
+  const FaceTarget target{frame, depth, frustum};
   for (std::int32_t n = visible; n != no_face; n = object.faces[n].next) {
     Face& face = object.faces[n];
     face.shade0 = object.intensities[face.i];
     face.shade1 = object.intensities[face.j];
     face.shade2 = object.intensities[face.k];
-    draw_face(face, object, frame);
+    draw_face(face, object, target);
   }
 }
 

@@ -19,9 +19,6 @@ constexpr float initial_focal_length = 256;
 
 }  // namespace
 
-// Constant-initialised, so a camera built by static initialisation in any file may already set it.
-Frustum frustum;
-
 void set_frustum(float f, float width, float height, Frustum& target) {
   target.focal_length = f;
   target.half_width = width * 0.5f;
@@ -58,7 +55,7 @@ void Camera::set_roll(float degrees) {
 
 void Camera::set_focal_length(float f) {
   if (f == focal_length_) return;
-  set_frustum(f, base::frame_width, base::frame_height);
+  set_frustum(f, base::frame_width, base::frame_height, frustum_);
   focal_length_ = f;
 }
 

@@ -21,21 +21,19 @@ struct Frustum {
   Vector3 bottom_normal;
 };
 
-extern Frustum frustum;
-
 // Fills `target` for focal length f and a screen of width x height pixels. The side planes lean
 // 0.0001 radian inwards, so that every projected point stays strictly inside the screen.
-void set_frustum(float f, float width, float height, Frustum& target = frustum);
+void set_frustum(float f, float width, float height, Frustum& target);
 
 class Camera {
  public:
-  // Looks from the origin along +z, roll 0, focal length 256 (which sets the global frustum).
+  // Looks from the origin along +z, roll 0, focal length 256 (which sets its frustum).
   Camera();
 
   void set_position(float x, float y, float z);
   void set_target(float x, float y, float z);
   void set_roll(float degrees);
-  // Sets the global frustum for f and keeps f; the same f again does nothing.
+  // Sets the frustum for f on the 640x480 screen and keeps f; the same f again does nothing.
   void set_focal_length(float f);
 
   // World-to-camera rotation including the roll (no translation), rebuilt when a setter changed it.
@@ -47,6 +45,8 @@ class Camera {
   Vector3 target() const { return target_; }
   float roll() const { return roll_; }
   float focal_length() const { return focal_length_; }
+  // The projection and the clipping planes of the focal length.
+  const Frustum& frustum() const { return frustum_; }
 
  private:
   void rebuild_view();
@@ -55,6 +55,7 @@ class Camera {
   Vector3 target_{0, 0, 1};
   float roll_ = 0;          // degrees
   float focal_length_ = 0;  // pixels
+  Frustum frustum_;         // follows focal_length_
   Matrix4 view_;
   std::int32_t dirty_ = 1;  // 1 when position, target or roll changed since the view was built
 };

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "engine3d/3dengine.h"
-#include "engine3d/rasterizer.h"
 
 namespace engine3d {
 namespace {
@@ -19,13 +18,13 @@ constexpr Vector3 intro_object_position{-300, 100, -300};
 
 }  // namespace
 
-ObjectLoadResult load_intro_objects(IntroObjects& objects, const char* object_path, const char* texture_path) {
+base::LoadResult load_intro_objects(IntroObjects& objects, const char* object_path, const char* texture_path) {
   for (Object3D* object : {&objects.first, &objects.second}) {
-    ObjectLoadResult result = load_object(object_path, *object);
+    base::LoadResult result = load_object(object_path, *object);
     if (!result.loaded()) return result;
     if (texture_path) load_object_shades(*object, texture_path);
   }
-  return {};
+  return base::LoadResult::success();
 }
 
 void place_intro_camera(Camera& camera) {
@@ -37,22 +36,24 @@ void place_intro_camera(Camera& camera) {
 
 void pose_intro_objects(IntroObjects& objects, std::uint32_t elapsed_ms) {
   const auto theta = static_cast<float>(elapsed_ms * radians_per_ms);
-  light_direction = {std::sin(theta) * light_radius, std::cos(theta) * light_radius, light_depth};
-  const float a = angle_per_light_unit * light_direction.x;
-  const float b = angle_per_light_unit * light_direction.y;
+  Vector3& light = objects.light_direction;
+  light = {std::sin(theta) * light_radius, std::cos(theta) * light_radius, light_depth};
+  const float a = angle_per_light_unit * light.x;
+  const float b = angle_per_light_unit * light.y;
   set_rotation(objects.first, a, b, b);
   set_rotation(objects.second, -a, -b, -b);
   for (Object3D* object : {&objects.first, &objects.second}) {
     set_translation(*object, intro_object_position.x, intro_object_position.y, intro_object_position.z);
   }
-  light_direction = normalize(light_direction);
+  light = normalize(light);
 }
 
-void draw_intro_objects(IntroObjects& objects, std::uint16_t* frame, std::uint32_t elapsed_ms, Camera& camera) {
+void draw_intro_objects(IntroObjects& objects, std::uint16_t* frame, std::uint32_t elapsed_ms, Camera& camera,
+                        DepthBuffer& depth) {
   pose_intro_objects(objects, elapsed_ms);
-  clear_depth_buffer();
-  draw_object(objects.first, frame, camera);
-  draw_object(objects.second, frame, camera);
+  clear_depth_buffer(depth);
+  draw_object(objects.first, frame, camera, objects.light_direction, depth);
+  draw_object(objects.second, frame, camera, objects.light_direction, depth);
 }
 
 }  // namespace engine3d

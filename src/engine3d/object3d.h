@@ -1,40 +1,16 @@
-// The 3D object record, its text file "3d-obj.3d", the loader, and the texture and shade table the
-// object is drawn with.
-//
-// A file is whitespace-separated numbers: the vertex count V and the face count F ("%i": decimal, 0x
-// hexadecimal, leading-0 octal), V vertices of three "%f" coordinates, then F faces of four "%i": the
-// corner indices i, j, k (0-based) and an extra number that is kept but never used. Line breaks mean
-// nothing; whatever follows the last face is ignored. A face is seen from the side opposite its normal
-// (Pi − Pj) × (Pi − Pk), so in a closed object the normals point inwards.
-//
-// The loader takes files from strangers: it refuses (never reads beyond) a file with a missing or
-// non-numeric field, a count that is negative, above its maximum or more than the file can hold, an index
-// outside [0, V), or a face that uses a vertex twice or whose corners lie on one line (it has no normal).
+// The 3D object record the whole engine works on, and its pose: rotation, position and scale.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
+#include "base/shade_table.h"
+#include "engine3d/object_texture.h"
 #include "engine3d/rasterizer.h"
 #include "engine3d/vector_math.h"
 
 namespace engine3d {
-
-inline constexpr const char* object_file_name = "3d-obj.3d";
-inline constexpr const char* object_texture_file_name = "credits.bmp";
-// What start-up shows when the object cannot be loaded, with the caption "ZARN".
-inline constexpr const char* object_missing_message = "Can't find data file 3d-obj.3d";
-inline constexpr const char* object_malformed_message = "Bad data file 3d-obj.3d";
-inline constexpr const char* object_message_caption = "ZARN";
-
-// Far more than a frame can draw; a header beyond these is junk and is refused before allocating.
-inline constexpr std::int32_t object_max_vertices = 1 << 20;
-inline constexpr std::int32_t object_max_faces = 1 << 20;
-// Largest object file read; anything longer is refused unread.
-inline constexpr std::int64_t object_max_file_bytes = std::int64_t{64} << 20;
 
 // Links the per-draw list of visible faces.
 inline constexpr std::int32_t no_face = -1;
@@ -77,52 +53,17 @@ struct Object3D {
   std::vector<std::uint8_t> in_view;
   std::vector<ScreenCorner> screen_corners;
   TextureMap texture{};                   // from the texture bitmap, or all 0 for the fallback grey
-  ObjectShades shades{};                  // object_shades of the texture's palette
+  base::ShadeTable shades{};              // object_shades of the texture's palette
 
   std::int32_t face_count() const { return static_cast<std::int32_t>(faces.size()); }
   std::int32_t vertex_count() const { return static_cast<std::int32_t>(positions.size()); }
 };
 
-enum class ObjectLoadStatus { loaded, cannot_open, malformed };
-
-struct ObjectLoadResult {
-  ObjectLoadStatus status = ObjectLoadStatus::loaded;
-  std::string reason;  // one line on what is wrong, for stderr; empty when loaded
-
-  bool loaded() const { return status == ObjectLoadStatus::loaded; }
-};
-
-// The message start-up shows for a failed load: object_missing_message or object_malformed_message.
-const char* object_failure_message(const ObjectLoadResult& result);
-
-// Reads the object file at `path` into `object`: geometry, normals, identity pose, marks 0, and the
-// fallback grey texture. On failure `object` is left empty (it draws nothing).
-ObjectLoadResult load_object(const char* path, Object3D& object);
-
-// Reads the whole file at `path` into `text`: cannot_open when it cannot be opened or read, malformed when
-// it is longer than object_max_file_bytes.
-ObjectLoadResult read_object_file(const char* path, std::string& text);
-
-// Reads object text into `object`: counts, positions, faces and the per-vertex arrays, every number and
-// index checked. Faces without a normal are not looked at here; see face_defect.
-ObjectLoadResult parse_object(std::string_view text, Object3D& object);
-
-// Why face `index` of `object` can have no normal (a vertex used twice, corners on one line), or empty.
-std::string face_defect(const Object3D& object, std::int32_t index);
-
-// Face normals and offsets, and each vertex normal as the normalized sum of its faces' normals.
-void compute_normals(Object3D& object);
-
-// Fills `shades` from a 256-entry palette (0x00BBGGRR): level 12 is the palette colour itself, 0 black,
-// higher levels brighter, and levels 25 … 31 add a white ramp.
-void object_shades(const std::vector<std::uint32_t>& palette, ObjectShades& shades);
-
-// Gives the object the texture and shades of the BMP at `path`. False, leaving both as they were, when
-// the bitmap cannot be read, is not 8 bits per pixel, or holds fewer than 258 pixel bytes (the object's
-// one texel is byte 257).
-bool load_object_shades(Object3D& object, const char* path);
-
-// The grey an object shows when it has no usable texture: (128, 128, 128) over the 32 levels.
-void set_fallback_texture(Object3D& object);
+// rotation := Rz(a)·Rx(c)·Ry(b) (radians, Ry applied first); inverse rotation := its inverse.
+void set_rotation(Object3D& object, float a, float b, float c);
+// Places the object at (x, y, z).
+void set_translation(Object3D& object, float x, float y, float z);
+// scale := diagonal (sx, sy, sz, 1). Only a uniform scale keeps the culling exact.
+void set_scale(Object3D& object, float sx, float sy, float sz);
 
 }  // namespace engine3d

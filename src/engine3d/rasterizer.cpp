@@ -10,11 +10,14 @@ namespace engine3d {
 namespace {
 
 using base::fix_ceil;
+using base::fix_div;
 using base::fix_mul;
+using base::fix_mul14;
+using base::truncate_to_int32;
 
 constexpr int depth_block_size = base::frame_pixel_count + depth_buffer_spare_entries;
 constexpr Fixed16 screen_bottom = base::frame_height * base::fixed_one;
-constexpr int max_shade_level = shade_level_count - 1;
+constexpr int max_shade_level = base::shade_level_count - 1;
 constexpr double two_to_minus_16 = 1.0 / 65536.0;
 constexpr double two_to_minus_32 = two_to_minus_16 * two_to_minus_16;
 
@@ -140,7 +143,7 @@ struct SpanTarget {
   std::uint16_t* frame_row;
   std::int16_t* depth_row;
   const TextureMap& texture;
-  const ObjectShades& shades;
+  const base::ShadeTable& shades;
 };
 
 // Fills columns start … end − 1 (inside 0 … 639) of one row; `values` are the attributes at `start`.
@@ -164,7 +167,7 @@ void draw_span(const SpanTarget& target, int start, int end, Attributes values, 
     if (static_cast<std::int32_t>(depth) > stored) {
       const std::uint32_t texel = target.texture[((u >> 16) + ((v >> 8) & 0xFF00)) & 0xFFFF];
       const int level = std::clamp(static_cast<std::int32_t>(shade) >> 16, 0, max_shade_level);
-      target.frame_row[k] = target.shades[level * palette_size + texel];
+      target.frame_row[k] = target.shades[level][texel];
       left = static_cast<std::uint16_t>(depth >> 16);
       target.depth_row[k] = static_cast<std::int16_t>(left);
     }
@@ -189,7 +192,7 @@ void clear_depth_buffer(DepthBuffer& target) {
 }
 
 void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const TextureMap& texture,
-                        const ObjectShades& shades, DepthBuffer& depth) {
+                        const base::ShadeTable& shades, DepthBuffer& depth) {
   if (!depth.block) return;
   // Top: the first corner with the smallest y above the screen's bottom; bottom: the first with the
   // largest y below its top. A triangle wholly below or above the screen has no such corner.

@@ -4,24 +4,15 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <memory>
 
 #include "base/fixed_point.h"
+#include "base/shade_table.h"
+#include "engine3d/object_texture.h"
 
 namespace engine3d {
 
 using base::Fixed16;
-
-inline constexpr int shade_level_count = 32;
-inline constexpr int palette_size = 256;
-// Row L holds the 256 palette colours at brightness level L: the written pixel is shades[L·256 + texel].
-using ObjectShades = std::array<std::uint16_t, shade_level_count * palette_size>;
-
-// An 8-bit texture seen as a map 256 texels wide: texel (u, v) is byte (u + 256·v) modulo 65536.
-// Every index a 16.16 coordinate can produce lies inside it.
-inline constexpr int texture_map_size = 65536;
-using TextureMap = std::array<std::uint8_t, texture_map_size>;
 
 struct ScreenCorner {
   Fixed16 x = 0;      // 16.16 pixels, to the right
@@ -61,24 +52,6 @@ void clear_depth_buffer(DepthBuffer& target = depth_buffer);
 // Fills the pixels of `triangle` that pass the depth test with shades[level][texture[u, v]]. Whatever the
 // corners hold, it writes only inside the 640x480 frame and reads only inside its tables.
 void rasterize_triangle(const ScreenTriangle& triangle, std::uint16_t* frame, const TextureMap& texture,
-                        const ObjectShades& shades, DepthBuffer& depth = depth_buffer);
-
-// The low 32 bits of the 64-bit product shifted right by 14.
-constexpr Fixed16 fix_mul14(Fixed16 a, Fixed16 b) {
-  return static_cast<Fixed16>(static_cast<std::uint32_t>((std::int64_t{a} * b) >> 14));
-}
-
-// The 16.16 quotient a / b, truncated toward zero and kept to its low 32 bits. b must not be 0.
-constexpr Fixed16 fix_div(Fixed16 a, Fixed16 b) {
-  return static_cast<Fixed16>(static_cast<std::uint32_t>(std::int64_t{a} * 65536 / b));
-}
-
-// `value` truncated toward zero to 32 bits; values beyond the range saturate and NaN gives 0, where a
-// plain conversion would be undefined.
-constexpr std::int32_t truncate_to_int32(double value) {
-  if (!(value > -2147483648.0)) return value != value ? 0 : std::numeric_limits<std::int32_t>::min();
-  if (!(value < 2147483647.0)) return std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(value);
-}
+                        const base::ShadeTable& shades, DepthBuffer& depth = depth_buffer);
 
 }  // namespace engine3d

@@ -77,9 +77,9 @@ void fill_saturating_double_table(EffectTables& tables) {
 }
 
 void fill_logo_shades(const base::Image& logo, EffectTables& tables) {
-  tables.logo_shades = ShadeTable{};
+  tables.logo_shades = base::ShadeTable{};
   if (!logo_is_usable(logo)) return;
-  for (int m = 0; m < shade_levels; ++m) {
+  for (int m = 0; m < base::shade_level_count; ++m) {
     const int lift = m <= logo_lift_start ? 0 : 16 * (m - logo_lift_start);
     for (int i = 0; i < 256; ++i) {
       const std::uint32_t e = logo.palette[i];

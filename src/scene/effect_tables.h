@@ -30,7 +30,7 @@ struct EffectTables {
   // Each channel of an RGB565 pixel doubled, saturating.
   std::vector<std::uint16_t> saturating_double_table = std::vector<std::uint16_t>(65536);
   // The logo palette at 32 levels: level 20 is the palette itself, higher levels brighten toward white.
-  ShadeTable logo_shades{};
+  base::ShadeTable logo_shades{};
   // Light intensity 0..31 around the light's centre at column 645, row 485.
   std::vector<std::uint8_t> light_map = std::vector<std::uint8_t>(light_map_width * light_map_height);
   // One entry per frame pixel; the border rows and columns stay 0.

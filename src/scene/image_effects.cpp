@@ -18,7 +18,7 @@ constexpr int light_row_limit = 958 * light_map_width;
 
 // One row of the lit logo. The row's light offset and the column table already hold the light position.
 void light_logo_row(std::uint16_t* out, const std::uint8_t* logo_row, const BumpEntry* bumps, const int* columns,
-                    int row_offset, const std::uint8_t* light, const ShadeTable& shades) {
+                    int row_offset, const std::uint8_t* light, const base::ShadeTable& shades) {
   for (int x = 0; x < base::frame_width; ++x) {
     const int lx = std::clamp(bumps[x].dx + columns[x], 0, light_map_width);
     const int ly = std::clamp(bumps[x].dy1280 + row_offset, 0, light_row_limit);
@@ -31,7 +31,7 @@ void light_logo_row(std::uint16_t* out, const std::uint8_t* logo_row, const Bump
 // logo time; unrolled on purpose, as the compiler leaves it rolled and the loop's own counting is a
 // good part of its work.
 void light_padded_row(std::uint16_t* out, const std::uint8_t* logo_row, const std::int32_t* offsets,
-                      const std::uint8_t* light_row, const ShadeTable& shades) {
+                      const std::uint8_t* light_row, const base::ShadeTable& shades) {
 #pragma GCC unroll 8
   for (int x = 0; x < base::frame_width; ++x) out[x] = shades[light_row[offsets[x]]][logo_row[x]];
 }

@@ -12,8 +12,8 @@ ShadedImage blob_image;
 ShadedImage zarn_image;
 ShadedImage credits_image;
 
-void build_shade_table(const std::vector<std::uint32_t>& palette, ShadeTable& table) {
-  for (int level = 0; level < shade_levels; ++level) {
+void build_shade_table(const std::vector<std::uint32_t>& palette, base::ShadeTable& table) {
+  for (int level = 0; level < base::shade_level_count; ++level) {
     for (int j = 0; j < 256; ++j) {
       const std::uint32_t entry = j < static_cast<int>(palette.size()) ? palette[j] : 0;
       const int r = entry & 0xFF, g = (entry >> 8) & 0xFF, b = (entry >> 16) & 0xFF;

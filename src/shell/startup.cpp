@@ -7,6 +7,7 @@
 #include <future>
 #include <thread>
 
+#include "base/load_result.h"
 #include "base/rgb565.h"
 #include "engine3d/intro_objects.h"
 #include "engine3d/rasterizer.h"
@@ -44,7 +45,7 @@ void stop_frame_thread(std::thread& thread, std::future<void>& finished) {
 // Both objects from "3d-obj.3d" with the texture of "credits.bmp"; a file that cannot be used is shown to
 // the user like the other start-up failures, with the reason on stderr.
 bool load_scene_objects(scene::IntroScene& scene) {
-  const engine3d::ObjectLoadResult result = engine3d::load_intro_objects(scene.objects);
+  const base::LoadResult result = engine3d::load_intro_objects(scene.objects);
   if (result.loaded()) return true;
   std::fprintf(stderr, "zarn: %s\n", result.reason.c_str());
   platform::message_box(engine3d::object_failure_message(result), engine3d::object_message_caption);

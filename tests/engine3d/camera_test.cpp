@@ -102,17 +102,47 @@ TEST(Frustum, PlanesFor256Over640x480LeanInwardByATenThousandthOfARadian) {
   expect_vector_near(f.bottom_normal, {0, -0.729606f, 0.683868f}, "bottom");
 }
 
-TEST(Frustum, FocalLengthSetsTheGlobalFrustumOnlyWhenItChanges) {
+void expect_same_frustum(const engine3d::Frustum& actual, const engine3d::Frustum& expected, const char* what) {
+  EXPECT_EQ(actual.focal_length, expected.focal_length) << what;
+  EXPECT_EQ(actual.half_width, expected.half_width) << what;
+  EXPECT_EQ(actual.half_height, expected.half_height) << what;
+  EXPECT_EQ(actual.near_offset, expected.near_offset) << what;
+  const engine3d::Vector3 engine3d::Frustum::*normals[] = {
+      &engine3d::Frustum::near_normal, &engine3d::Frustum::left_normal, &engine3d::Frustum::right_normal,
+      &engine3d::Frustum::top_normal, &engine3d::Frustum::bottom_normal};
+  for (auto normal : normals) {
+    EXPECT_EQ((actual.*normal).x, (expected.*normal).x) << what;
+    EXPECT_EQ((actual.*normal).y, (expected.*normal).y) << what;
+    EXPECT_EQ((actual.*normal).z, (expected.*normal).z) << what;
+  }
+}
+
+engine3d::Frustum frustum_of(float focal_length) {
+  engine3d::Frustum f;
+  engine3d::set_frustum(focal_length, 640, 480, f);
+  return f;
+}
+
+TEST(Frustum, CameraKeepsTheFrustumOfItsFocalLengthOnTheScreen) {
   Camera camera;
+  expect_same_frustum(camera.frustum(), frustum_of(256), "at construction");
   camera.set_focal_length(256);  // already set at construction
-  engine3d::frustum.half_width = 1;
-  camera.set_focal_length(256);
-  EXPECT_EQ(engine3d::frustum.half_width, 1) << "the same focal length must change nothing";
+  expect_same_frustum(camera.frustum(), frustum_of(256), "the same focal length again");
   camera.set_focal_length(300);
-  EXPECT_EQ(engine3d::frustum.focal_length, 300);
-  EXPECT_EQ(engine3d::frustum.half_width, 320);
+  EXPECT_EQ(camera.focal_length(), 300);
+  expect_same_frustum(camera.frustum(), frustum_of(300), "focal length 300");
   camera.set_focal_length(256);
-  EXPECT_EQ(engine3d::frustum.focal_length, 256);
+  expect_same_frustum(camera.frustum(), frustum_of(256), "back to 256");
+}
+
+TEST(Frustum, EachCameraHasItsOwn) {
+  Camera first;
+  Camera second;
+  second.set_focal_length(512);
+  Camera third;  // constructed last, at 256
+  expect_same_frustum(first.frustum(), frustum_of(256), "first");
+  expect_same_frustum(second.frustum(), frustum_of(512), "second");
+  expect_same_frustum(third.frustum(), frustum_of(256), "third");
 }
 
 }  // namespace

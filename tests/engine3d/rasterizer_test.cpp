@@ -1,5 +1,5 @@
 // Rasterizer: the fill and winding rules, the depth test with its left-neighbour quirk, texel and shade
-// reads, the fixed-point helpers, and corners far outside the screen.
+// reads, and corners far outside the screen.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +8,8 @@
 
 #include "base/frame_geometry.h"
 #include "base/rgb565.h"
-#include "engine3d/object3d.h"
+#include "base/shade_table.h"
+#include "engine3d/object_texture.h"
 #include "engine3d/rasterizer.h"
 
 namespace {
@@ -37,9 +38,9 @@ class RasterizerTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(engine3d::allocate_depth_buffer(depth));
     // A probe table: the written pixel tells the level and the texel that were read.
-    for (int level = 0; level < engine3d::shade_level_count; ++level) {
-      for (int texel = 0; texel < engine3d::palette_size; ++texel) {
-        shades[level * 256 + texel] = static_cast<std::uint16_t>(0x8000 | level << 8 | texel);
+    for (int level = 0; level < base::shade_level_count; ++level) {
+      for (int texel = 0; texel < base::palette_size; ++texel) {
+        shades[level][texel] = static_cast<std::uint16_t>(0x8000 | level << 8 | texel);
       }
     }
     texture.fill(7);
@@ -56,7 +57,7 @@ class RasterizerTest : public ::testing::Test {
   std::vector<std::uint16_t> frame = std::vector<std::uint16_t>(base::frame_pixel_count, 0);
   engine3d::DepthBuffer depth;
   engine3d::TextureMap texture{};
-  engine3d::ObjectShades shades{};
+  base::ShadeTable shades{};
 };
 
 TEST_F(RasterizerTest, FillsRowsAndColumnsFromTheCeilingOfTopAndLeftUpToTheCeilingOfBottomAndRight) {
@@ -171,7 +172,7 @@ TEST_F(RasterizerTest, ReadsTexelUPlus256VModulo65536AndShadeLevelsHeldTo0To31) 
       corner.shade = c.shade;
     }
     draw(t);
-    EXPECT_EQ(pixel(100, 100), shades[c.level * 256 + texture[c.texel_index]]) << c.u << " " << c.v << " " << c.shade;
+    EXPECT_EQ(pixel(100, 100), shades[c.level][texture[c.texel_index]]) << c.u << " " << c.v << " " << c.shade;
   }
 }
 
@@ -235,42 +236,10 @@ TEST(RasterizerWithoutDepthBuffer, DrawsNothingAndClearingDoesNothing) {
   engine3d::clear_depth_buffer(none);
   std::vector<std::uint16_t> frame(base::frame_pixel_count, 0);
   engine3d::TextureMap texture{};
-  engine3d::ObjectShades shades;
-  shades.fill(0xFFFF);
+  base::ShadeTable shades;
+  for (auto& level : shades) level.fill(0xFFFF);
   engine3d::rasterize_triangle({{corner(10, 10), corner(10, 20), corner(20, 20)}}, frame.data(), texture, shades, none);
   EXPECT_EQ(std::count(frame.begin(), frame.end(), 0), base::frame_pixel_count);
-}
-
-TEST(FixedPoint, RasterizerHelpers) {
-  struct Case {
-    const char* what;
-    Fixed16 result, expected;
-  };
-  const Case cases[] = {
-      {"fix_ceil(65536)", base::fix_ceil(65536), 1},
-      {"fix_ceil(65537)", base::fix_ceil(65537), 2},
-      {"fix_ceil(0)", base::fix_ceil(0), 0},
-      {"fix_ceil(-1)", base::fix_ceil(-1), 0},
-      {"fix_ceil(-65537)", base::fix_ceil(-65537), -1},
-      {"fix_mul(3, 0.5)", base::fix_mul(3 * one, one / 2), 98304},
-      {"fix_div(1, 2)", engine3d::fix_div(one, 2 * one), 32768},
-      {"fix_div(-1, 3) truncates toward zero", engine3d::fix_div(-one, 3 * one), -21845},
-      {"fix_div(10, -4)", engine3d::fix_div(10 * one, -4 * one), -2 * one - one / 2},
-      {"fix_div keeps the low 32 bits", engine3d::fix_div(0x10000, 1), 0},
-      {"fix_mul14(1, 2^14)", engine3d::fix_mul14(one, 1 << 14), one},
-      {"fix_mul14(-3, 2^14)", engine3d::fix_mul14(-3, 1 << 14), -3},
-      {"fix_mul14 of x step 2^30 / Δy", engine3d::fix_mul14(10 * one, (1 << 30) / (2 * one)), 5 * one},
-      {"fix_mul14 keeps the low 32 bits", engine3d::fix_mul14(1 << 30, 1 << 30), 0},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.result, c.expected) << c.what;
-}
-
-TEST(TruncateToInt32, TruncatesTowardZeroAndSaturates) {
-  EXPECT_EQ(engine3d::truncate_to_int32(2.9), 2);
-  EXPECT_EQ(engine3d::truncate_to_int32(-2.9), -2);
-  EXPECT_EQ(engine3d::truncate_to_int32(1e30), INT_MAX);
-  EXPECT_EQ(engine3d::truncate_to_int32(-1e30), INT_MIN);
-  EXPECT_EQ(engine3d::truncate_to_int32(0.0 / 0.0), 0);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "base/frame_geometry.h"
-#include "engine3d/3dengine.h"
 #include "engine3d/intro_objects.h"
 #include "engine3d/rasterizer.h"
 #include "support/temp_dir.h"
@@ -110,8 +109,8 @@ TEST(PoseIntroObjects, AtTimeZeroTheAnglesAreZeroOneOneAndTheirOpposites) {
     EXPECT_EQ(object->translation.m[11], -300);
   }
   const float length = std::sqrt(50.0f * 50.0f + 60.0f * 60.0f);
-  EXPECT_FLOAT_EQ(engine3d::light_direction.y, 50 / length);
-  EXPECT_FLOAT_EQ(engine3d::light_direction.z, -60 / length);
+  EXPECT_FLOAT_EQ(objects->light_direction.y, 50 / length);
+  EXPECT_FLOAT_EQ(objects->light_direction.z, -60 / length);
 }
 
 TEST_P(IntroObjectsRender, PairIsOnScreenLeftOfCentreAndClearOfTheFirstColumnAndRow) {

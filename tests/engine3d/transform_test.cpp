@@ -11,7 +11,10 @@
 
 #include "base/frame_geometry.h"
 #include "engine3d/3dengine.h"
+#include "engine3d/3dengine_internal.h"
 #include "engine3d/camera.h"
+#include "engine3d/object_loader.h"
+#include "engine3d/object_texture.h"
 #include "engine3d/rasterizer.h"
 
 namespace {
@@ -28,6 +31,13 @@ void expect_near(Vector3 actual, Vector3 expected, float tolerance, const std::s
   EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
   EXPECT_NEAR(actual.y, expected.y, tolerance) << what;
   EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
+}
+
+// The intro's frustum: focal length 256 on the 640x480 screen.
+engine3d::Frustum screen_frustum() {
+  engine3d::Frustum frustum;
+  engine3d::set_frustum(256, 640, 480, frustum);
+  return frustum;
 }
 
 void expect_identity(const Matrix4& m, const std::string& what) {
@@ -79,12 +89,10 @@ TEST(InvertSimilarity, UndoesRotationUniformScaleAndTranslation) {
 class DrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine3d::set_frustum(256, 640, 480);
     camera.set_position(0, 0, 50);
     camera.set_target(0, 0, 0);
     camera.set_roll(0);
-    ASSERT_TRUE(engine3d::allocate_depth_buffer());
-    engine3d::light_direction = {0, 0, 1};
+    ASSERT_TRUE(engine3d::allocate_depth_buffer(depth));
   }
   // Builds the object from its vertices and faces (i, j, k) through the loader's own reading.
   void build(const std::vector<Vector3>& positions, const std::vector<std::array<int, 3>>& faces) {
@@ -100,12 +108,14 @@ class DrawTest : public ::testing::Test {
   }
   int draw() {
     frame.assign(base::frame_pixel_count, 0);
-    engine3d::clear_depth_buffer();
-    engine3d::draw_object(*object, frame.data(), camera);
+    engine3d::clear_depth_buffer(depth);
+    engine3d::draw_object(*object, frame.data(), camera, light, depth);
     return static_cast<int>(std::count_if(frame.begin(), frame.end(), [](std::uint16_t p) { return p != 0; }));
   }
 
-  engine3d::Camera camera;
+  engine3d::Camera camera;  // focal length 256 from its construction
+  engine3d::DepthBuffer depth;
+  Vector3 light{0, 0, 1};
   std::unique_ptr<Object3D> object;
   std::vector<std::uint16_t> frame;
 };
@@ -117,13 +127,25 @@ TEST_F(DrawTest, ProjectsTheOriginToTheScreenCentreAndWorldYUpward) {
   expect_near(object->camera_positions[0], {0, 0, 50}, 0, "origin");
   expect_near(object->camera_positions[1], {10, -10, 50}, 0, "(10, 10, 0)");
 
-  const engine3d::ScreenCorner centre = engine3d::project({0, 0, 50, 0, 0, 0});
+  const engine3d::ScreenCorner centre = engine3d::project({0, 0, 50, 0, 0, 0}, camera.frustum());
   EXPECT_EQ(centre.x, 320 * 65536);
   EXPECT_EQ(centre.y, 240 * 65536);
   EXPECT_EQ(centre.depth, 85899344);  // 65536 / 50 · 65536 in single precision, truncated
-  const engine3d::ScreenCorner corner = engine3d::project({10, -10, 50, 0, 0, 0});
+  const engine3d::ScreenCorner corner = engine3d::project({10, -10, 50, 0, 0, 0}, camera.frustum());
   EXPECT_NEAR(corner.x / 65536.0, 371.2, 1e-4);
   EXPECT_NEAR(corner.y / 65536.0, 188.8, 1e-4);
+}
+
+TEST_F(DrawTest, ProjectsThroughTheFocalLengthOfTheCameraItIsGiven) {
+  build({{0, 0, 0}, {0, 10, 0}, {10, 10, 0}}, {{0, 1, 2}});
+  const int at_256 = draw();
+  ASSERT_GT(at_256, 1000);
+  engine3d::Camera other;
+  other.set_focal_length(128);
+  EXPECT_EQ(draw(), at_256) << "another camera's focal length changed the drawing";
+  // Twice the focal length, twice the size on the screen.
+  camera.set_focal_length(512);
+  EXPECT_NEAR(draw(), 4 * at_256, 4 * at_256 / 10);
 }
 
 TEST_F(DrawTest, DrawsOnlyFacesWithTheEyeBehindTheirNormal) {
@@ -167,12 +189,12 @@ TEST_F(DrawTest, IntensityIsTheNormalAlongTheLightButNeverBelowOneTenth) {
     EXPECT_FLOAT_EQ(object->intensities[0], c.intensity) << c.normal.x << " " << c.normal.y << " " << c.normal.z;
   }
   // Intensity 1 is shade level 31 and the floor about 3.1 levels.
-  EXPECT_EQ(engine3d::project({0, 0, 50, 0, 0, 1.0f}).shade, 31 * 65536);
-  EXPECT_EQ(engine3d::project({0, 0, 50, 0, 0, 0.1f}).shade / 65536, 3);
+  EXPECT_EQ(engine3d::project({0, 0, 50, 0, 0, 1.0f}, camera.frustum()).shade, 31 * 65536);
+  EXPECT_EQ(engine3d::project({0, 0, 50, 0, 0, 0.1f}, camera.frustum()).shade / 65536, 3);
 }
 
 TEST(Project, DepthNearerThanTwoIsHeldToTheLargestSixteenBitDepth) {
-  engine3d::set_frustum(256, 640, 480);
+  const engine3d::Frustum frustum = screen_frustum();
   struct Case {
     float z;
     engine3d::Fixed16 depth;
@@ -180,7 +202,7 @@ TEST(Project, DepthNearerThanTwoIsHeldToTheLargestSixteenBitDepth) {
   const Case cases[] = {
       {1, 32767 << 16}, {1.5f, 32767 << 16}, {2, 32767 << 16}, {4, 16384 << 16}, {50, 85899344},
   };
-  for (const Case& c : cases) EXPECT_EQ(engine3d::project({0, 0, c.z, 0, 0, 0}).depth, c.depth) << c.z;
+  for (const Case& c : cases) EXPECT_EQ(engine3d::project({0, 0, c.z, 0, 0, 0}, frustum).depth, c.depth) << c.z;
 }
 
 ClipPolygon polygon(std::initializer_list<Vector3> points) {
@@ -224,16 +246,16 @@ TEST(CrossesPlane, StartsOnlyOffThePlane) {
 }
 
 TEST(ClipToFrustum, TriangleAcrossAllFivePlanesKeepsAtMostEightVerticesAllInsideTheScreen) {
-  engine3d::set_frustum(256, 640, 480);
+  const engine3d::Frustum frustum = screen_frustum();
   std::array<ClipPolygon, 2> polygons;
   // Cut at z = 1, the triangle's remains project to a diamond with corners (±2, 0) and (0, ±1.5) in units
   // of the focal length, around a screen of ±1.25 by ±0.94: each side of the screen cuts off a corner.
   polygons[0] = polygon({{-20, 0, 10}, {0, -15, 10}, {20.0f / 9, 5.0f / 3, 0}});
-  ASSERT_TRUE(engine3d::clip_to_frustum(polygons));
+  ASSERT_TRUE(engine3d::clip_to_frustum(polygons, frustum));
   const ClipPolygon& result = polygons[1];
   EXPECT_EQ(result.count, 8);
   for (int n = 0; n < result.count; ++n) {
-    const engine3d::ScreenCorner c = engine3d::project(result.vertices[n]);
+    const engine3d::ScreenCorner c = engine3d::project(result.vertices[n], frustum);
     EXPECT_GT(c.x, 0) << n;
     EXPECT_LT(c.x, 640 * 65536) << n;
     EXPECT_GT(c.y, 0) << n;

@@ -82,7 +82,7 @@ TEST_F(EffectTablesTest, LitLogoCoversTheFrameAndClampsItsLightLookups) {
   const base::Image logo = grey_logo([](int, int) { return 7; });
   scene::EffectTables lit;
   // Shade level L of every colour is a pixel that says L, so the frame shows which light level was read.
-  for (int level = 0; level < scene::shade_levels; ++level) lit.logo_shades[level].fill(static_cast<std::uint16_t>(0x100 + level));
+  for (int level = 0; level < base::shade_level_count; ++level) lit.logo_shades[level].fill(static_cast<std::uint16_t>(0x100 + level));
   // Column 0 of every row reads 5, row 0 reads 3 elsewhere, row 958 reads 9 everywhere, the rest 1.
   std::fill(lit.light_map.begin(), lit.light_map.end(), 1);
   std::fill_n(lit.light_map.begin(), scene::light_map_width, 3);

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "base/image.h"
-#include "engine3d/object3d.h"
+#include "base/load_result.h"
+#include "engine3d/object_loader.h"
 #include "music/memory_file.h"
 #include "platform/headless/headless.h"
 #include "shell/bmp_reader.h"
@@ -43,7 +44,7 @@ TEST(FileKinds, EveryReaderTakesAFifoOrADirectoryForAMissingFile) {
       {"3d-obj.3d",
        [](const char* f) {
          std::string text;
-         return engine3d::read_object_file(f, text).status == engine3d::ObjectLoadStatus::cannot_open;
+         return engine3d::read_object_file(f, text).status == base::LoadStatus::cannot_open;
        }},
       {"music.xm", [](const char* f) { return music::memory_open(f) == nullptr; }},
   };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine3d/object3d.h"
+#include "engine3d/object_loader.h"
 #include "support/temp_dir.h"
 #include "support/torus_mesh.h"
 #include "tools/obj_tool.h"

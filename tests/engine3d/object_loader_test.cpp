@@ -1,5 +1,4 @@
-// Object file and loader: the format as written, normals, files from strangers, and the texture with
-// its shade table.
+// Object file and loader: the format as written, normals, and files from strangers.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,23 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "base/load_result.h"
 #include "base/rgb565.h"
-#include "engine3d/3dengine.h"
 #include "engine3d/object3d.h"
-#include "support/bmp_builder.h"
+#include "engine3d/object_loader.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using base::LoadStatus;
 using engine3d::Object3D;
-using engine3d::ObjectLoadStatus;
 
 // The one-triangle example: vertices (0, 0, 0), (10, 0, 0), (0, 10, 0) and the face 0 1 2.
 const char* const one_triangle = "3 1\n0 0 0\n10 0 0\n0 10 0\n0 1 2 0\n";
 
 class ObjectFileTest : public ::testing::Test {
  protected:
-  engine3d::ObjectLoadResult load(const std::string& text) {
+  base::LoadResult load(const std::string& text) {
     folder.write(engine3d::object_file_name, text);
     return engine3d::load_object(engine3d::object_file_name, *object);
   }
@@ -55,7 +54,7 @@ TEST_F(ObjectFileTest, OneTriangleGetsItsNormalsIdentityPoseAndGreyTexture) {
   EXPECT_EQ(object->inverse_rotation.m, identity.m);
   EXPECT_EQ(object->translation.m, identity.m);
   EXPECT_EQ(object->scale.m, identity.m);
-  EXPECT_EQ(object->shades[12 * 256 + object->texture[257]], base::pack_rgb565(128, 128, 128));
+  EXPECT_EQ(object->shades[12][object->texture[257]], base::pack_rgb565(128, 128, 128));
 }
 
 TEST_F(ObjectFileTest, LayoutOfTheNumbersDoesNotMatter) {
@@ -162,8 +161,8 @@ TEST_F(ObjectFileTest, MalformedFilesAreRefusedAndLeaveTheObjectEmpty) {
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(load(one_triangle).loaded());
-    const engine3d::ObjectLoadResult result = load(c.text);
-    EXPECT_EQ(result.status, ObjectLoadStatus::malformed) << c.what;
+    const base::LoadResult result = load(c.text);
+    EXPECT_EQ(result.status, LoadStatus::refused) << c.what;
     EXPECT_STREQ(engine3d::object_failure_message(result), "Bad data file 3d-obj.3d") << c.what;
     EXPECT_NE(result.reason.find("3d-obj.3d: "), std::string::npos) << c.what << ": " << result.reason;
     EXPECT_EQ(result.reason.find('\n'), std::string::npos) << c.what << ": one line";
@@ -183,92 +182,12 @@ TEST_F(ObjectFileTest, MissingOrUnreadableFileCannotBeFound) {
   ASSERT_TRUE(load(one_triangle).loaded());
   std::filesystem::create_directory("a-folder.3d");
   for (const char* path : {"no-such-file.3d", "a-folder.3d"}) {
-    const engine3d::ObjectLoadResult result = engine3d::load_object(path, *object);
-    EXPECT_EQ(result.status, ObjectLoadStatus::cannot_open) << path;
+    const base::LoadResult result = engine3d::load_object(path, *object);
+    EXPECT_EQ(result.status, LoadStatus::cannot_open) << path;
     EXPECT_STREQ(engine3d::object_failure_message(result), "Can't find data file 3d-obj.3d") << path;
     EXPECT_TRUE(object->faces.empty()) << path;
   }
   EXPECT_STREQ(engine3d::object_message_caption, "ZARN");
-}
-
-std::vector<std::uint32_t> palette_with(std::uint32_t entry) {
-  std::vector<std::uint32_t> palette(256, 0);
-  palette[5] = entry;
-  return palette;
-}
-
-std::uint32_t rgb(int r, int g, int b) { return static_cast<std::uint32_t>(r | g << 8 | b << 16); }
-
-TEST(ObjectShades, LevelTwelveIsThePaletteColourAndLevelsAbove24AddWhite) {
-  struct Case {
-    std::uint32_t colour;
-    int level;
-    std::uint16_t expected;
-  };
-  const Case cases[] = {
-      {rgb(255, 255, 255), 12, 0xFFFF},
-      {rgb(255, 255, 255), 0, 0x0000},
-      {rgb(255, 255, 255), 13, 0xFFFF},
-      {rgb(255, 255, 255), 31, 0xFFFF},
-      {rgb(12, 24, 36), 1, base::pack_rgb565(1, 2, 3)},
-      {rgb(12, 24, 36), 12, base::pack_rgb565(12, 24, 36)},
-      {rgb(12, 24, 36), 24, base::pack_rgb565(24, 48, 72)},  // the last level without white
-      {rgb(12, 24, 36), 25, base::pack_rgb565(16 + 25, 16 + 50, 16 + 75)},
-      {rgb(12, 24, 36), 31, base::pack_rgb565(112 + 31, 112 + 62, 112 + 93)},
-      {rgb(200, 7, 0), 5, base::pack_rgb565(83, 2, 0)},  // the division truncates
-  };
-  engine3d::ObjectShades shades{};
-  for (const Case& c : cases) {
-    engine3d::object_shades(palette_with(c.colour), shades);
-    EXPECT_EQ(shades[c.level * 256 + 5], c.expected) << std::hex << c.colour << std::dec << " level " << c.level;
-  }
-}
-
-class ObjectTextureTest : public ObjectFileTest {
- protected:
-  void SetUp() override { ASSERT_TRUE(load(one_triangle).loaded()); }
-  // An 8-bit bitmap whose pixel bytes count 0, 1, 2 … and whose palette entry n is (n, 2n, 3n).
-  void write_bmp(const char* name, int width, int height, std::uint16_t bits = 8) {
-    std::vector<std::uint8_t> table;
-    for (int n = 0; n < 256 && bits == 8; ++n) table.insert(table.end(), {std::uint8_t(3 * n), std::uint8_t(2 * n), std::uint8_t(n), 0});
-    const int pitch = (width * bits / 8 + 3) / 4 * 4;
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(pitch) * height);
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<std::uint8_t>(i % 251);
-    folder.write(name, test_support::build_bmp({.width = width, .height = -height, .bit_count = bits}, table, rows));
-  }
-};
-
-TEST_F(ObjectTextureTest, EightBitBitmapGivesTextureAndShades) {
-  write_bmp("credits.bmp", 16, 17);  // 272 pixel bytes
-  ASSERT_TRUE(engine3d::load_object_shades(*object, "credits.bmp"));
-  EXPECT_EQ(object->texture[257], 257 % 251);
-  // A bitmap smaller than the 256 x 256 map repeats: every texel read stays inside it.
-  EXPECT_EQ(object->texture[65535], (65535 % 272) % 251);
-  EXPECT_EQ(object->shades[12 * 256 + 6], base::pack_rgb565(6, 12, 18));
-}
-
-TEST_F(ObjectTextureTest, UnusableBitmapsKeepTheFallbackGrey) {
-  struct Case {
-    const char* what;
-    int width, height;
-    std::uint16_t bits;
-  };
-  const Case cases[] = {
-      {"missing", 0, 0, 0},
-      {"24 bits per pixel", 16, 17, 24},
-      {"256 pixel bytes: no byte 257", 16, 16, 8},
-      {"a single pixel (a row of 4 bytes)", 1, 1, 8},
-  };
-  for (const Case& c : cases) {
-    if (c.bits) write_bmp("texture.bmp", c.width, c.height, c.bits);
-    EXPECT_FALSE(engine3d::load_object_shades(*object, c.bits ? "texture.bmp" : "missing.bmp")) << c.what;
-    for (int level = 0; level < engine3d::shade_level_count; ++level) {
-      const int component = 128 * level / 12 + (level > 24 ? 16 * (level - 24) : 0);
-      ASSERT_EQ(object->shades[level * 256 + object->texture[257]],
-                base::pack_rgb565(component, component, component))
-          << c.what << " level " << level;
-    }
-  }
 }
 
 }  // namespace

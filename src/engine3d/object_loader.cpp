@@ -1,0 +1,267 @@
+// Object file loader and the normals it derives.
+#include "engine3d/object_loader.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "base/regular_file.h"
+#include "engine3d/object_texture.h"
+
+namespace engine3d {
+namespace {
+
+// No number we accept is longer; a longer token is refused without being converted.
+constexpr std::size_t max_number_length = 64;
+constexpr std::size_t file_chunk_bytes = 1 << 16;
+
+base::LoadResult refused_at(int line, const std::string& what) {
+  return base::LoadResult::refused("line " + std::to_string(line) + ": " + what);
+}
+
+// Whitespace as the C library's formatted input skips it.
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// The whitespace-separated tokens of object text, with the line each one is on.
+class TokenReader {
+ public:
+  explicit TokenReader(std::string_view text) : text_(text) {}
+
+  // The next token, or an empty one at the end of the text.
+  std::string_view next() {
+    while (pos_ < text_.size() && is_space(text_[pos_])) {
+      if (text_[pos_] == '\n') ++line_;
+      ++pos_;
+    }
+    const std::size_t start = pos_;
+    while (pos_ < text_.size() && !is_space(text_[pos_])) ++pos_;
+    return text_.substr(start, pos_ - start);
+  }
+  int line() const { return line_; }
+  std::size_t remaining() const { return text_.size() - pos_; }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int line_ = 1;
+};
+
+// A token as a C string for the conversions; false when it is too long to be one of our numbers.
+bool copy_token(std::string_view token, char (&buffer)[max_number_length + 1]) {
+  if (token.size() > max_number_length) return false;
+  std::memcpy(buffer, token.data(), token.size());
+  buffer[token.size()] = '\0';
+  return true;
+}
+
+// "%i": decimal, hexadecimal after 0x, octal after a leading 0, optionally signed; the whole token.
+bool parse_int(std::string_view token, std::int32_t& value) {
+  char buffer[max_number_length + 1];
+  if (token.empty() || !copy_token(token, buffer)) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long parsed = std::strtoll(buffer, &end, 0);
+  if (end != buffer + token.size() || errno == ERANGE) return false;
+  if (parsed < std::numeric_limits<std::int32_t>::min() || parsed > std::numeric_limits<std::int32_t>::max()) {
+    return false;
+  }
+  value = static_cast<std::int32_t>(parsed);
+  return true;
+}
+
+// "%f", the whole token, finite: infinity and NaN are not coordinates.
+bool parse_float(std::string_view token, float& value) {
+  char buffer[max_number_length + 1];
+  if (token.empty() || !copy_token(token, buffer)) return false;
+  char* end = nullptr;
+  const float parsed = std::strtof(buffer, &end);
+  if (end != buffer + token.size() || !std::isfinite(parsed)) return false;
+  value = parsed;
+  return true;
+}
+
+// Reads the next number of the text into `value`; on failure says which field (named by `describe`,
+// called only then) is missing or not a number.
+template <typename Number, typename Describe>
+bool read_field(TokenReader& reader, Number& value, const Describe& describe, base::LoadResult& result) {
+  const std::string_view token = reader.next();
+  if (token.empty()) {
+    result = refused_at(reader.line(), describe() + " is missing: the file ends early");
+    return false;
+  }
+  bool ok = false;
+  if constexpr (std::is_same_v<Number, float>) ok = parse_float(token, value);
+  else ok = parse_int(token, value);
+  if (!ok) {
+    const std::string shown(token.substr(0, max_number_length));
+    result = refused_at(reader.line(), describe() + " is not a number: '" + shown + "'");
+  }
+  return ok;
+}
+
+bool check_count(std::int32_t count, std::int32_t maximum, const char* what, int line, base::LoadResult& result) {
+  if (count < 0) result = refused_at(line, std::string(what) + " " + std::to_string(count) + " is negative");
+  else if (count > maximum) {
+    result = refused_at(line, std::string(what) + " " + std::to_string(count) + " is above the maximum " +
+                                 std::to_string(maximum));
+  }
+  return result.loaded();
+}
+
+// Sizes every array for V vertices and F faces; false when memory runs out.
+bool allocate_arrays(Object3D& object, std::int32_t vertices, std::int32_t faces) {
+  try {
+    object.faces.resize(faces);
+    object.positions.resize(vertices);
+    object.texture_coordinates.resize(vertices);
+    object.camera_positions.resize(vertices);
+    object.vertex_normals.resize(vertices);
+    object.intensities.resize(vertices);
+    object.marks.assign(vertices, 0);
+    object.in_view.resize(vertices);
+    object.screen_corners.resize(vertices);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+bool read_vertices(TokenReader& reader, Object3D& object, base::LoadResult& result) {
+  static const char* const axes[] = {"x", "y", "z"};
+  for (std::int32_t n = 0; n < object.vertex_count(); ++n) {
+    Vector3& p = object.positions[n];
+    float* const coordinates[] = {&p.x, &p.y, &p.z};
+    for (int a = 0; a < 3; ++a) {
+      const auto describe = [&] { return "vertex " + std::to_string(n) + " " + axes[a]; };
+      if (!read_field(reader, *coordinates[a], describe, result)) return false;
+    }
+  }
+  return true;
+}
+
+bool read_faces(TokenReader& reader, Object3D& object, base::LoadResult& result) {
+  static const char* const fields[] = {"corner i", "corner j", "corner k", "extra number"};
+  for (std::int32_t n = 0; n < object.face_count(); ++n) {
+    Face& face = object.faces[n];
+    std::int32_t* const values[] = {&face.i, &face.j, &face.k, &face.extra};
+    for (int f = 0; f < 4; ++f) {
+      const auto describe = [&] { return "face " + std::to_string(n) + " " + fields[f]; };
+      if (!read_field(reader, *values[f], describe, result)) return false;
+      if (f < 3 && (*values[f] < 0 || *values[f] >= object.vertex_count())) {
+        result = refused_at(reader.line(), describe() + " is vertex " + std::to_string(*values[f]) +
+                                              " of only " + std::to_string(object.vertex_count()));
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// normalize((Pi − Pj) × (Pi − Pk)): (0, 0, 0) for a face with no area.
+Vector3 normal_of(const Object3D& object, const Face& face) {
+  const Vector3 pi = object.positions[face.i];
+  return normalize(cross(pi - object.positions[face.j], pi - object.positions[face.k]));
+}
+
+}  // namespace
+
+const char* object_failure_message(const base::LoadResult& result) {
+  return result.status == base::LoadStatus::cannot_open ? object_missing_message : object_malformed_message;
+}
+
+base::LoadResult read_object_file(const char* path, std::string& text) {
+  const base::OwnedFile file = base::open_regular_file(path);
+  if (!file) return base::LoadResult::cannot_open("cannot open the file");
+  std::vector<char> chunk(file_chunk_bytes);
+  std::size_t got = 0;
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
+    if (static_cast<std::int64_t>(text.size() + got) > object_max_file_bytes) {
+      return base::LoadResult::refused("the file is longer than " + std::to_string(object_max_file_bytes) +
+                                       " bytes");
+    }
+    text.append(chunk.data(), got);
+  }
+  if (std::ferror(file.get())) return base::LoadResult::cannot_open("cannot read the file");
+  return base::LoadResult::success();
+}
+
+base::LoadResult parse_object(std::string_view text, Object3D& object) {
+  object = Object3D{};
+  TokenReader reader(text);
+  base::LoadResult result;
+  std::int32_t vertices = 0;
+  std::int32_t faces = 0;
+  if (!read_field(reader, vertices, [] { return std::string("vertex count"); }, result) ||
+      !check_count(vertices, object_max_vertices, "vertex count", reader.line(), result) ||
+      !read_field(reader, faces, [] { return std::string("face count"); }, result) ||
+      !check_count(faces, object_max_faces, "face count", reader.line(), result)) {
+    return result;
+  }
+  // Every number takes at least one character and one separator: a header that announces more than
+  // the rest of the file can hold is refused before anything is allocated for it.
+  const std::int64_t numbers = std::int64_t{3} * vertices + std::int64_t{4} * faces;
+  if (numbers * 2 > static_cast<std::int64_t>(reader.remaining())) {
+    return refused_at(reader.line(), "the counts (" + std::to_string(vertices) + " vertices, " +
+                                        std::to_string(faces) + " faces) do not fit in the rest of the file");
+  }
+  if (!allocate_arrays(object, vertices, faces)) {
+    object = Object3D{};
+    return refused_at(reader.line(), "not enough memory for the object");
+  }
+  if (!read_vertices(reader, object, result) || !read_faces(reader, object, result)) object = Object3D{};
+  return result;
+}
+
+std::string face_defect(const Object3D& object, std::int32_t index) {
+  const Face& face = object.faces[index];
+  const std::string name = "face " + std::to_string(index);
+  if (face.i == face.j || face.i == face.k) return name + " uses vertex " + std::to_string(face.i) + " twice";
+  if (face.j == face.k) return name + " uses vertex " + std::to_string(face.j) + " twice";
+  const Vector3 normal = normal_of(object, face);
+  if (!is_unit(normal) || !std::isfinite(dot(normal, object.positions[face.i]))) {
+    return name + " has no normal: its corners lie on one line (or too far apart to compute one)";
+  }
+  return {};
+}
+
+void compute_normals(Object3D& object) {
+  for (Vector3& n : object.vertex_normals) n = {};
+  for (Face& face : object.faces) {
+    const Vector3 normal = normal_of(object, face);
+    face.normal = normal;
+    // Every face counts the same, whatever its area or the angle at the vertex.
+    object.vertex_normals[face.i] = object.vertex_normals[face.i] + normal;
+    object.vertex_normals[face.j] = object.vertex_normals[face.j] + normal;
+    object.vertex_normals[face.k] = object.vertex_normals[face.k] + normal;
+    face.offset = dot(normal, object.positions[face.i]);
+  }
+  for (Vector3& n : object.vertex_normals) n = normalize(n);
+}
+
+base::LoadResult load_object(const char* path, Object3D& object) {
+  std::string text;
+  base::LoadResult result = read_object_file(path, text);
+  if (result.loaded()) result = parse_object(text, object);
+  for (std::int32_t n = 0; result.loaded() && n < object.face_count(); ++n) {
+    std::string defect = face_defect(object, n);
+    if (!defect.empty()) result = base::LoadResult::refused(std::move(defect));
+  }
+  if (!result.loaded()) {
+    object = Object3D{};
+    result.reason = std::string(path) + ": " + result.reason;
+    return result;
+  }
+  // The record starts with the identity pose (scale 1, position 0, rotation 0) and all marks 0.
+  compute_normals(object);
+  set_fallback_texture(object);
+  return result;
+}
+
+}  // namespace engine3d
