@@ -103,17 +103,18 @@ void print_instrument(int number, const music::Instrument& ins) {
   for (int i = 0; i < ins.sample_count; ++i) print_sample(i, *ins.samples[i]);
 }
 
-music::ModuleLoad load(const char* path) {
+music::OwnedModule load(const char* path) {
   music::install_memory_file();
-  music::ModuleLoad load = music::load_module(path);
-  if (!load.module) std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, load.reason);
-  return load;
+  base::LoadResult result;
+  music::OwnedModule module = music::load_module(path, result);
+  if (!module) std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, result.reason.c_str());
+  return module;
 }
 
 int info(const char* path) {
-  const music::ModuleLoad load = tools::load(path);
-  if (!load.module) return exit_failure;
-  const music::Module& module = *load.module;
+  const music::OwnedModule loaded = tools::load(path);
+  if (!loaded) return exit_failure;
+  const music::Module& module = *loaded;
   print_header(path, module);
   for (int i = 0; i < module.instrument_count; ++i) print_instrument(i + 1, module.instruments[i]);
   return exit_ok;
@@ -142,9 +143,9 @@ void print_tick(const music::Module& module, int order_position, int row, int ti
 }
 
 int trace(const char* path, int ticks) {
-  const music::ModuleLoad load = tools::load(path);
-  if (!load.module) return exit_failure;
-  music::Module& module = *load.module;
+  const music::OwnedModule loaded = tools::load(path);
+  if (!loaded) return exit_failure;
+  music::Module& module = *loaded;
   music::open_voice_pool(music::intro_mix_rate);
   if (!music::start_replay(module)) {
     std::fprintf(stderr, "zarn-tool xm: cannot play %s: out of memory\n", path);
@@ -213,9 +214,9 @@ bool render_to_wav(const RenderRequest& request, music::Module& module, WavWrite
 // Renders with the headless wave device paced by this tool: the blocks are filled in turn by the same
 // block fill, ticks and mixing as the intro's wave thread.
 int render(const RenderRequest& request) {
-  const music::ModuleLoad load = tools::load(request.path);
-  if (!load.module) return exit_failure;
-  music::Module& module = *load.module;
+  const music::OwnedModule loaded = tools::load(request.path);
+  if (!loaded) return exit_failure;
+  music::Module& module = *loaded;
   music::set_buffer_length(music::default_buffer_length_ms);
   if (!music::open_sound(music::intro_mix_rate)) {
     std::fprintf(stderr, "zarn-tool xm: cannot open the sound system\n");
@@ -265,6 +266,12 @@ bool parse_render(int argc, char** argv, RenderRequest& request) {
   return true;
 }
 
+int play(const char* path, bool loop) {
+  const music::OwnedModule loaded = tools::load(path);
+  if (!loaded) return exit_failure;
+  return xm_play(*loaded, path, loop);
+}
+
 int usage() {
   std::fprintf(stderr,
                "usage: zarn-tool xm info FILE | xm trace FILE [--ticks N] |"
@@ -281,9 +288,9 @@ int xm_main(int argc, char** argv) {
     const int ticks = parse_ticks(argv[3]);
     return ticks != 0 ? trace(argv[1], ticks) : usage();
   }
-  if (argc == 2 && std::strcmp(argv[0], "play") == 0) return xm_play(argv[1], false);
+  if (argc == 2 && std::strcmp(argv[0], "play") == 0) return play(argv[1], false);
   if (argc == 3 && std::strcmp(argv[0], "play") == 0 && std::strcmp(argv[2], "--loop") == 0) {
-    return xm_play(argv[1], true);
+    return play(argv[1], true);
   }
   RenderRequest request;
   if (argc >= 1 && std::strcmp(argv[0], "render") == 0) {
