@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # zarn-tool's command line: exit codes 0 (done), 1 (the work failed), 2 (wrong command line, said in one
-# line), generated help, an NFO
-# that is signed and then checked, "-" for standard output, a directory where a file should be, and a
-# full file system. Usage: zarn_tool_cli.sh ZARN_TOOL WORK_DIR
+# line), generated help, an NFO that is signed and then checked, "-" for standard output, a directory
+# where a file should be, and a full file system. Usage: zarn_tool_cli.sh ZARN_TOOL WORK_DIR
 set -u
 tool=$1
 work=$2
