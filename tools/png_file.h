@@ -1,4 +1,4 @@
-// Writes pictures as PNG files, so frames can be looked at anywhere.
+// Writes pictures as PNG files through libpng, so frames can be looked at anywhere.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,8 @@ constexpr Rgb888 rgb888_of(std::uint16_t p) {
           static_cast<std::uint8_t>((b << 3) | (b >> 2))};
 }
 
-// PNG bytes of an 8-bit RGB picture of width x height, rows top to bottom.
+// PNG bytes of an 8-bit RGB picture of width x height, rows top to bottom; none when libpng cannot make
+// them (out of memory).
 std::vector<std::uint8_t> encode_png_rgb(const std::uint8_t* rgb, int width, int height);
 
 // Writes a width x height RGB565 picture as a PNG file ("-" is standard output); false when it cannot be
