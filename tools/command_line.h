@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,6 +22,13 @@ namespace tools {
 // The whole command line of zarn-tool (argv[0] is the program): picks one of `commands`, reads its
 // arguments and runs it.
 int run_zarn_tool(std::span<const Command> commands, int argc, char** argv);
+
+// Once `command` has been read, the line runs `work` on `request`, which its options fill.
+template <typename Request>
+void run_on_request(CLI::App& command, CommandRun& run, std::shared_ptr<Request> request,
+                    int (*work)(const Request&)) {
+  command.callback([request, work, &run] { run = [request, work] { return work(*request); }; });
+}
 
 // A whole number of decimal digits within [low, high]; none for anything else.
 std::optional<std::int64_t> read_whole_number(std::string_view text, std::int64_t low, std::int64_t high);

@@ -58,7 +58,7 @@ void add_file_action(CLI::App& nfo, CommandRun& run, const char* name, const cha
   CLI::App* action = nfo.add_subcommand(name, summary);
   auto path = std::make_shared<std::string>();
   action->add_option("FILE", *path, file_help)->required();
-  action->callback([path, work, &run] { run = [path, work] { return work(*path); }; });
+  run_on_request(*action, run, path, work);
 }
 
 void define_nfo(CLI::App& nfo, CommandRun& run) {

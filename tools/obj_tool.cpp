@@ -102,7 +102,7 @@ void define_check(CLI::App& obj, CommandRun& run) {
       "checks a 3D object file as the intro reads it (exit 1 if refused, open or turned inside out)");
   auto path = std::make_shared<std::string>();
   command->add_option("FILE", *path, "the object file")->required();
-  command->callback([path, &run] { run = [path] { return check(*path); }; });
+  run_on_request(*command, run, path, check);
 }
 
 void define_render(CLI::App& obj, CommandRun& run) {
@@ -116,7 +116,7 @@ void define_render(CLI::App& obj, CommandRun& run) {
       ->type_name("MS");
   command->add_option("--texture", options->texture, "an 8-bit bitmap whose palette colours the objects")
       ->type_name("BMP");
-  command->callback([options, &run] { run = [options] { return render(*options); }; });
+  run_on_request(*command, run, options, render);
 }
 
 void define_obj(CLI::App& command, CommandRun& run) {

@@ -159,7 +159,7 @@ void define_preview(CLI::App& command, CommandRun& run) {
   add_whole_number_option(command, "--every", options->every, 1, 1000000,
                           "write every Nth frame of 50 a second as a picture (default 25)");
   add_press_option(command, options->presses);
-  command.callback([options, &run] { run = [options] { return preview(*options); }; });
+  run_on_request(command, run, options, preview);
 }
 
 }  // namespace

@@ -332,7 +332,7 @@ void define_record(CLI::App& command, CommandRun& run) {
           },
           ""));
   add_press_option(command, options->presses);
-  command.callback([options, &run] { run = [options] { return record(*options); }; });
+  run_on_request(command, run, options, record);
 }
 
 }  // namespace

@@ -260,7 +260,7 @@ std::pair<CLI::App*, std::shared_ptr<Request>> add_module_command(CLI::App& xm, 
   CLI::App* command = xm.add_subcommand(name, summary);
   auto request = std::make_shared<Request>();
   command->add_option("FILE", request->path, "the XM module")->required();
-  command->callback([request, work, &run] { run = [request, work] { return work(*request); }; });
+  run_on_request(*command, run, request, work);
   return {command, request};
 }
 

@@ -80,12 +80,12 @@ bool generate_assets(const std::filesystem::path& dir, std::FILE* progress) {
 
 namespace {
 
+int make_assets(const std::string& folder) { return generate_assets(folder, stdout) ? exit_ok : exit_failure; }
+
 void define_assets(CLI::App& command, CommandRun& run) {
   auto folder = std::make_shared<std::string>();
   command.add_option("OUTDIR", *folder, "the folder to make them in")->required();
-  command.callback([folder, &run] {
-    run = [folder] { return generate_assets(*folder, stdout) ? exit_ok : exit_failure; };
-  });
+  run_on_request(command, run, folder, make_assets);
 }
 
 }  // namespace
