@@ -7,9 +7,9 @@
 
 #include "shell/nfo_check.h"
 #include "shell/nfo_screen.h"
+#include "tools/command_line.h"
 #include "tools/file_bytes.h"
 #include "tools/output_file.h"
-#include "tools/command_line.h"
 #include "tools/tool_command.h"
 
 namespace tools {

@@ -25,10 +25,10 @@
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "shell/startup.h"
+#include "tools/command_line.h"
 #include "tools/ffmpeg_process.h"
 #include "tools/key_press.h"
 #include "tools/music_in_step.h"
-#include "tools/command_line.h"
 #include "tools/output_file.h"
 #include "tools/tool_command.h"
 

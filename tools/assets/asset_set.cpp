@@ -12,8 +12,8 @@
 #include "tools/assets/music_score.h"
 #include "tools/assets/pictures.h"
 #include "tools/assets/texts.h"
-#include "tools/file_bytes.h"
 #include "tools/command_line.h"
+#include "tools/file_bytes.h"
 #include "tools/tool_command.h"
 
 namespace tools::assets {
