@@ -109,7 +109,7 @@ bool skip_rest_of_header(std::FILE* file, const BmpHeader& header) {
 // not fit in the file, is junk and is passed over: such files have always read their rows after the table.
 void go_to_pixels(std::FILE* file, const BmpHeader& header, long long file_bytes, std::size_t pixel_bytes) {
   const long after_colour_table = std::ftell(file);
-  const bool further_on = after_colour_table >= 0 && header.pixel_offset > after_colour_table;
+  const bool further_on = after_colour_table >= 0 && static_cast<long long>(header.pixel_offset) > after_colour_table;
   if (further_on && header.pixel_offset + static_cast<long long>(pixel_bytes) <= file_bytes) {
     std::fseek(file, static_cast<long>(header.pixel_offset), SEEK_SET);
   }
