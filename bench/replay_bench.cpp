@@ -71,7 +71,8 @@ music::OwnedModule load_busy_song() {
   const auto where = std::filesystem::temp_directory_path() / "zarn-replay-bench.xm";
   std::ofstream(where, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
   music::install_memory_file();
-  return music::load_module(where.c_str()).module;
+  base::LoadResult result;
+  return music::load_module(where.c_str(), result);
 }
 
 void play_tick_32_channels(benchmark::State& state) {

@@ -79,9 +79,10 @@ void load_xm_module(benchmark::State& state) {
   const std::string& path = module_path();
   music::install_memory_file();
   for (auto _ : state) {
-    music::ModuleLoad load = music::load_module(path.c_str());
-    if (!load.module) state.SkipWithError(load.reason);
-    benchmark::DoNotOptimize(load.module.get());
+    base::LoadResult result;
+    music::OwnedModule module = music::load_module(path.c_str(), result);
+    if (!module) state.SkipWithError(result.reason.c_str());
+    benchmark::DoNotOptimize(module.get());
   }
 }
 BENCHMARK(load_xm_module);

@@ -7,7 +7,8 @@ packages=(
   libsdl2-dev                         # the window, keyboard and sound of the Linux build
   libgtest-dev libbenchmark-dev       # unit tests and benchmarks
   libfreetype-dev fonts-dejavu-core   # the asset generator rasterises its lettering from DejaVu
-  zlib1g-dev                          # PNG pictures of the tools
+  libpng-dev zlib1g-dev               # PNG pictures of the tools
+  libcli11-dev                        # zarn-tool's command line
   xvfb xauth xdotool x11-apps x11-utils imagemagick  # end-to-end runs on a virtual display
   xfonts-base                         # the X fonts message boxes are drawn with on a bare X server
   g++-mingw-w64-x86-64 wine wine64    # the Windows program, cross-built and run under Wine

@@ -5,8 +5,7 @@
 
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
-#include "tools/number_arguments.h"
-#include "tools/tool_command.h"
+#include "tools/command_line.h"
 
 namespace tools {
 namespace {
@@ -16,30 +15,32 @@ constexpr std::uint32_t key_hold_ms = 100;
 
 }  // namespace
 
-bool parse_key_press(const char* text, KeyPress& press) {
-  const std::string arg = text;
-  const std::size_t colon = arg.find(':');
-  std::int64_t at = 0;
-  if (colon == std::string::npos || !parse_whole_number(arg.substr(0, colon).c_str(), 0, 0x7FFFFFFF, at)) {
-    return false;
-  }
-  const std::string key = arg.substr(colon + 1);
-  press.at_ms = static_cast<std::uint32_t>(at);
-  if (key == "space") press.virtual_key = shell::key_space;
-  else if (key == "escape") press.virtual_key = shell::key_escape;
-  else return false;
-  return true;
+std::optional<KeyPress> parse_key_press(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  const std::optional<std::int64_t> at = read_whole_number(text.substr(0, colon), 0, 0x7FFFFFFF);
+  const std::string_view key = text.substr(colon + 1);
+  if (!at || (key != "space" && key != "escape")) return std::nullopt;
+  return KeyPress{static_cast<std::uint32_t>(*at), key == "space" ? shell::key_space : shell::key_escape};
 }
 
-bool take_press_option(const char* command, const char* value, std::vector<KeyPress>& presses) {
-  KeyPress press{};
-  if (!parse_key_press(value, press)) return option_error(command, "--press takes MS:space or MS:escape, not '%s'", value);
-  presses.push_back(press);
-  return true;
-}
-
-void press_space_unless_given(std::vector<KeyPress>& presses) {
-  if (presses.empty()) presses.push_back({default_space_ms, shell::key_space});
+void add_press_option(CLI::App& command, std::vector<KeyPress>& presses) {
+  presses = {{default_space_ms, shell::key_space}};
+  const auto take_presses = [&presses](const std::vector<std::string>& texts) {
+    presses.clear();
+    for (const std::string& text : texts) presses.push_back(*parse_key_press(text));
+  };
+  const auto check = [](std::string& text) {
+    return parse_key_press(text) ? std::string{} : "MS:space or MS:escape, not '" + text + "'";
+  };
+  command
+      .add_option_function<std::vector<std::string>>(
+          "--press", take_presses,
+          "space or escape pressed at MS on the intro's clock, once for each --press (default 3500:space)")
+      ->type_name("MS:KEY")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->check(CLI::Validator(check, ""));
 }
 
 void script_presses(const std::vector<KeyPress>& presses) {

@@ -2,7 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <vector>
+
+namespace CLI {
+class App;
+}  // namespace CLI
 
 namespace tools {
 
@@ -14,14 +20,12 @@ struct KeyPress {
   std::uint8_t virtual_key;
 };
 
-// Reads "MS:space" or "MS:escape"; false for anything else.
-bool parse_key_press(const char* text, KeyPress& press);
+// Reads "MS:space" or "MS:escape"; none for anything else.
+std::optional<KeyPress> parse_key_press(std::string_view text);
 
-// Adds the press of a "--press" value to `presses`; false, after saying why as `command`, when it is none.
-bool take_press_option(const char* command, const char* value, std::vector<KeyPress>& presses);
-
-// With no press given, space once the NFO verdict is up.
-void press_space_unless_given(std::vector<KeyPress>& presses);
+// Adds "--press MS:KEY", which may be given again for each press; the presses go to `presses`, and with
+// none given, space once the NFO verdict is up.
+void add_press_option(CLI::App& command, std::vector<KeyPress>& presses);
 
 // Scripts each press on the headless platform: down at its time, up a little later.
 void script_presses(const std::vector<KeyPress>& presses);

@@ -2,21 +2,18 @@
 #include "tools/nfo_tool.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "shell/nfo_check.h"
 #include "shell/nfo_screen.h"
+#include "tools/command_line.h"
 #include "tools/file_bytes.h"
 #include "tools/output_file.h"
 #include "tools/tool_command.h"
 
 namespace tools {
 namespace {
-
-const char usage[] =
-    "usage: zarn-tool nfo sign FILE    write the checksum trailer so that FILE passes the check\n"
-    "                                  (FILE - signs standard input onto standard output)\n"
-    "       zarn-tool nfo check FILE   show the checksum, the trailer's digits and the verdict\n";
 
 // Signs the file where it is ("-" signs standard input onto standard output, and reports on stderr).
 int sign(const std::string& path) {
@@ -55,23 +52,26 @@ int check(const std::string& path) {
   return result.verdict == shell::nfo_verdict_passed ? exit_ok : exit_failure;
 }
 
+// An action of nfo on one FILE.
+void add_file_action(CLI::App& nfo, CommandRun& run, const char* name, const char* summary, const char* file_help,
+                     int (*work)(const std::string& path)) {
+  CLI::App* action = nfo.add_subcommand(name, summary);
+  auto path = std::make_shared<std::string>();
+  action->add_option("FILE", *path, file_help)->required();
+  run_on_request(*action, run, path, work);
+}
+
+void define_nfo(CLI::App& nfo, CommandRun& run) {
+  nfo.require_subcommand(1);
+  add_file_action(nfo, run, "sign", "writes the checksum trailer so that FILE passes the check",
+                  "the NFO file (- signs standard input onto standard output)", sign);
+  add_file_action(nfo, run, "check", "shows the checksum, the trailer's digits and the verdict, as the intro does",
+                  "the NFO file", check);
+}
+
 }  // namespace
 
-int nfo_main(int argc, char** argv) {
-  if (argc == 1 && (std::string(argv[0]) == "--help" || std::string(argv[0]) == "-h")) {
-    std::fputs(usage, stdout);
-    return exit_ok;
-  }
-  if (argc != 2) {
-    std::fputs(usage, stderr);
-    return exit_usage;
-  }
-  const std::string action = argv[0];
-  if (action == "sign") return sign(argv[1]);
-  if (action == "check") return check(argv[1]);
-  std::fprintf(stderr, "zarn-tool nfo: unknown action '%s'\n", action.c_str());
-  std::fputs(usage, stderr);
-  return exit_usage;
-}
+const Command nfo_command = {
+    "nfo", "writes the checksum trailer into an NFO file, or checks it as the intro does", define_nfo};
 
 }  // namespace tools

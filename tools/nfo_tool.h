@@ -1,8 +1,10 @@
 // zarn-tool nfo: signs an NFO file with its checksum trailer, and checks it as the intro would.
 #pragma once
 
+#include "tools/tool_command.h"
+
 namespace tools {
 
-int nfo_main(int argc, char** argv);
+extern const Command nfo_command;
 
 }  // namespace tools

@@ -1,8 +1,8 @@
 // zarn-tool obj check and obj render.
 #include "tools/obj_tool.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +12,7 @@
 #include "engine3d/intro_objects.h"
 #include "engine3d/object_loader.h"
 #include "engine3d/rasterizer.h"
-#include "tools/number_arguments.h"
+#include "tools/command_line.h"
 #include "tools/object_report.h"
 #include "tools/output_file.h"
 #include "tools/png_file.h"
@@ -40,15 +40,11 @@ bool read_for_check(const char* path, engine3d::Object3D& object) {
   return result.loaded();
 }
 
-int check_main(int argc, char** argv) {
-  if (argc != 1) {
-    std::fprintf(stderr, "usage: zarn-tool obj check FILE\n");
-    return exit_usage;
-  }
+int check(const std::string& path) {
   auto object = std::make_unique<engine3d::Object3D>();
-  if (!read_for_check(argv[0], *object)) return exit_failure;
+  if (!read_for_check(path.c_str(), *object)) return exit_failure;
   const ObjectReport report = inspect_object(*object);
-  std::printf("%s: %d vertices, %d faces\n", argv[0], object->vertex_count(), object->face_count());
+  std::printf("%s: %d vertices, %d faces\n", path.c_str(), object->vertex_count(), object->face_count());
   std::printf("bounds: x %g to %g, y %g to %g, z %g to %g\n", report.low.x, report.high.x, report.low.y,
               report.high.y, report.low.z, report.high.z);
   std::printf("open edges: %lld\n", static_cast<long long>(report.open_edges));
@@ -61,62 +57,25 @@ int check_main(int argc, char** argv) {
 }
 
 struct RenderOptions {
-  const char* object = nullptr;
-  const char* out = nullptr;
-  const char* texture = nullptr;
-  std::uint32_t time_ms = 0;
+  std::string object;
+  std::string out;
+  std::string texture;  // none when empty
+  std::int64_t time_ms = 0;
 };
 
-// Digits and nothing else, no sign or space, that fit in 32 bits.
-bool parse_time(const char* text, std::uint32_t& ms) {
-  std::int64_t n = 0;
-  if (!parse_whole_number(text, 0, UINT32_MAX, n)) return false;
-  ms = static_cast<std::uint32_t>(n);
-  return true;
-}
-
-// Fills `options`; false (after saying why) when the command line is wrong.
-bool parse_render_options(int argc, char** argv, RenderOptions& options) {
-  std::vector<const char*> files;
-  for (int i = 0; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg != "--time" && arg != "--texture") {
-      files.push_back(argv[i]);
-      continue;
-    }
-    if (i + 1 >= argc) {
-      std::fprintf(stderr, "zarn-tool obj render: %s needs a value\n", arg.c_str());
-      return false;
-    }
-    const char* value = argv[++i];
-    if (arg == "--texture") options.texture = value;
-    if (arg == "--time" && !parse_time(value, options.time_ms)) {
-      std::fprintf(stderr, "zarn-tool obj render: --time takes milliseconds from 0 to 4294967295, not '%s'\n", value);
-      return false;
-    }
-  }
-  if (files.size() != 2) {
-    std::fprintf(stderr, "usage: zarn-tool obj render FILE OUT.png [--time MS] [--texture BMP]\n");
-    return false;
-  }
-  options.object = files[0];
-  options.out = files[1];
-  return true;
-}
-
-int render_main(int argc, char** argv) {
-  RenderOptions options;
-  if (!parse_render_options(argc, argv, options)) return exit_usage;
+int render(const RenderOptions& options) {
+  const auto time_ms = static_cast<std::uint32_t>(options.time_ms);
   auto objects = std::make_unique<engine3d::IntroObjects>();
-  const base::LoadResult result = engine3d::load_intro_objects(*objects, options.object, nullptr);
+  const base::LoadResult result = engine3d::load_intro_objects(*objects, options.object.c_str(), nullptr);
   if (!result.loaded()) {
     std::fprintf(stderr, "zarn-tool obj render: %s\n", result.reason.c_str());
     return exit_failure;
   }
-  if (options.texture && !(engine3d::load_object_shades(objects->first, options.texture) &&
-                           engine3d::load_object_shades(objects->second, options.texture))) {
+  const char* texture = options.texture.c_str();
+  if (!options.texture.empty() && !(engine3d::load_object_shades(objects->first, texture) &&
+                                    engine3d::load_object_shades(objects->second, texture))) {
     std::fprintf(stderr, "zarn-tool obj render: %s is not an 8-bit bitmap of 258 bytes or more; drawing in grey\n",
-                 options.texture);
+                 texture);
   }
   if (!engine3d::allocate_depth_buffer()) {
     std::fprintf(stderr, "zarn-tool obj render: no memory for the depth buffer\n");
@@ -125,7 +84,7 @@ int render_main(int argc, char** argv) {
   engine3d::Camera camera;
   engine3d::place_intro_camera(camera);
   std::vector<std::uint16_t> frame(base::frame_pixel_count, 0);
-  engine3d::draw_intro_objects(*objects, frame.data(), options.time_ms, camera);
+  engine3d::draw_intro_objects(*objects, frame.data(), time_ms, camera);
   std::string failure;
   if (!write_png_rgb565(options.out, frame.data(), base::frame_width, base::frame_height, failure)) {
     std::fprintf(stderr, "zarn-tool obj render: %s\n", failure.c_str());
@@ -134,18 +93,44 @@ int render_main(int argc, char** argv) {
   int drawn = 0;
   for (std::uint16_t pixel : frame) drawn += pixel != 0;
   // A picture on standard output leaves the report to stderr.
-  std::fprintf(std::strcmp(options.out, standard_stream_path) == 0 ? stderr : stdout,
-               "%s: both objects at %u ms, %d pixels drawn\n", options.out, options.time_ms, drawn);
+  std::fprintf(options.out == standard_stream_path ? stderr : stdout, "%s: both objects at %u ms, %d pixels drawn\n",
+               options.out.c_str(), time_ms, drawn);
   return exit_ok;
+}
+
+void define_check(CLI::App& obj, CommandRun& run) {
+  CLI::App* command = obj.add_subcommand(
+      "check",
+      "checks a 3D object file as the intro reads it (exit 1 if refused, open or turned inside out)");
+  auto path = std::make_shared<std::string>();
+  command->add_option("FILE", *path, "the object file")->required();
+  run_on_request(*command, run, path, check);
+}
+
+void define_render(CLI::App& obj, CommandRun& run) {
+  CLI::App* command =
+      obj.add_subcommand("render", "draws both objects as the intro shows them at a time, in grey or with a texture");
+  auto options = std::make_shared<RenderOptions>();
+  command->add_option("FILE", options->object, "the object file")->required();
+  command->add_option("OUT.png", options->out, "the picture to write (- for standard output)")->required();
+  add_whole_number_option(*command, "--time", options->time_ms, 0, UINT32_MAX,
+                          "milliseconds on the intro's clock (default 0)")
+      ->type_name("MS");
+  command->add_option("--texture", options->texture, "an 8-bit bitmap whose palette colours the objects")
+      ->type_name("BMP");
+  run_on_request(*command, run, options, render);
+}
+
+void define_obj(CLI::App& command, CommandRun& run) {
+  command.require_subcommand(1);
+  define_check(command, run);
+  define_render(command, run);
 }
 
 }  // namespace
 
-int obj_main(int argc, char** argv) {
-  if (argc >= 1 && std::strcmp(argv[0], "check") == 0) return check_main(argc - 1, argv + 1);
-  if (argc >= 1 && std::strcmp(argv[0], "render") == 0) return render_main(argc - 1, argv + 1);
-  std::fprintf(stderr, "usage: zarn-tool obj check FILE | obj render FILE OUT.png [--time MS] [--texture BMP]\n");
-  return exit_usage;
-}
+const Command obj_command = {"obj", "checks a 3D object file, or draws it as the intro shows it", define_obj};
+
+int obj_main(int argc, char** argv) { return run_command(obj_command, argc, argv); }
 
 }  // namespace tools

@@ -1,8 +1,10 @@
-// PNG writer on zlib.
+// PNG pictures through libpng.
 #include "tools/png_file.h"
 
-#include <array>
+#include <csetjmp>
+#include <new>
 
+#include <png.h>
 #include <zlib.h>
 
 #include "tools/file_bytes.h"
@@ -10,74 +12,64 @@
 namespace tools {
 namespace {
 
-std::uint32_t crc32_of(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  crc = ~crc;
-  for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
+void append_to_bytes(png_structp png, png_bytep data, std::size_t size) {
+  auto& bytes = *static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+  try {
+    bytes.insert(bytes.end(), data, data + size);
+  } catch (const std::bad_alloc&) {
+    png_error(png, "out of memory");
+  }
 }
 
-void put_u32_be(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
+void nothing_to_flush(png_structp) {}
 
-void put_chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
-  put_u32_be(out, static_cast<std::uint32_t>(data.size()));
-  const std::size_t type_at = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  put_u32_be(out, crc32_of(out.data() + type_at, data.size() + 4));
-}
-
-// A zlib stream of `raw`, compressed at the best level so committed pictures stay small.
-std::vector<std::uint8_t> zlib_compressed(const std::vector<std::uint8_t>& raw) {
-  uLongf size = compressBound(static_cast<uLong>(raw.size()));
-  std::vector<std::uint8_t> out(size);
-  if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_COMPRESSION) != Z_OK) return {};
-  out.resize(size);
-  return out;
+// Writes the picture's chunks through `png`; false when libpng gives up, which it says by jumping back
+// here, so nothing in this frame needs a destructor.
+bool write_picture(png_structp png, png_infop info, const RgbCanvas& canvas) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  const std::size_t row_bytes = static_cast<std::size_t>(canvas.width) * 3;
+  const std::size_t scanline_bytes = (row_bytes + 1) * static_cast<std::size_t>(canvas.height);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(canvas.width), static_cast<png_uint_32>(canvas.height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  // Rows unfiltered, deflated at the best level so committed pictures stay small, in one IDAT chunk: the
+  // committed pictures hold these very bytes.
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_compression_level(png, Z_BEST_COMPRESSION);
+  png_set_compression_buffer_size(png, compressBound(static_cast<uLong>(scanline_bytes)));
+  png_write_info(png, info);
+  for (int y = 0; y < canvas.height; ++y) {
+    png_write_row(png, canvas.rgb.data() + static_cast<std::size_t>(y) * row_bytes);
+  }
+  png_write_end(png, nullptr);
+  return true;
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> encode_png_rgb(const std::uint8_t* rgb, int width, int height) {
-  std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<std::uint8_t> header;
-  put_u32_be(header, static_cast<std::uint32_t>(width));
-  put_u32_be(header, static_cast<std::uint32_t>(height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter method, no interlace
-  put_chunk(png, "IHDR", header);
-
-  std::vector<std::uint8_t> scanlines;
-  const std::size_t row_bytes = static_cast<std::size_t>(width) * 3;
-  scanlines.reserve((row_bytes + 1) * height);
-  for (int y = 0; y < height; ++y) {
-    scanlines.push_back(0);  // filter type: none
-    scanlines.insert(scanlines.end(), rgb + y * row_bytes, rgb + (y + 1) * row_bytes);
+std::vector<std::uint8_t> encode_png(const RgbCanvas& canvas) {
+  std::vector<std::uint8_t> bytes;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (info) {
+    png_set_write_fn(png, &bytes, append_to_bytes, nothing_to_flush);
+    if (!write_picture(png, info, canvas)) bytes.clear();
   }
-  put_chunk(png, "IDAT", zlib_compressed(scanlines));
-  put_chunk(png, "IEND", {});
-  return png;
+  png_destroy_write_struct(&png, &info);
+  return bytes;
 }
 
 bool write_png_rgb565(const std::string& path, const std::uint16_t* pixels, int width, int height,
                       std::string& failure) {
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
-  for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
-    const Rgb888 c = rgb888_of(pixels[i]);
-    rgb[i * 3] = c.r;
-    rgb[i * 3 + 1] = c.g;
-    rgb[i * 3 + 2] = c.b;
+  RgbCanvas canvas(width, height, {});
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) canvas.put(x, y, rgb888_of(pixels[static_cast<std::size_t>(y) * width + x]));
   }
-  return write_file_bytes(path, encode_png_rgb(rgb.data(), width, height), failure);
+  const std::vector<std::uint8_t> png = encode_png(canvas);
+  if (png.empty()) {
+    failure = "cannot encode the picture as PNG";
+    return false;
+  }
+  return write_file_bytes(path, png, failure);
 }
 
 }  // namespace tools

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,10 @@
 #include "platform/platform.h"
 #include "shell/frame_state.h"
 #include "shell/startup.h"
+#include "tools/command_line.h"
 #include "tools/file_bytes.h"
 #include "tools/key_press.h"
 #include "tools/music_in_step.h"
-#include "tools/number_arguments.h"
 #include "tools/png_file.h"
 #include "tools/preview_sheet.h"
 #include "tools/tool_command.h"
@@ -34,7 +35,6 @@ namespace fs = std::filesystem;
 // 50 frames a second on the virtual clock.
 constexpr std::uint32_t frame_step_ms = 20;
 constexpr double max_seconds = 3600;
-constexpr const char* command_name = "preview";
 
 struct PreviewOptions {
   std::string assets = ".";
@@ -43,29 +43,6 @@ struct PreviewOptions {
   std::int64_t every = 25;
   std::vector<KeyPress> presses;
 };
-
-// Fills `options`; false (after saying why) when the command line is wrong.
-bool parse_options(int argc, char** argv, PreviewOptions& options) {
-  for (int i = 0; i < argc; i += 2) {
-    const std::string arg = argv[i];
-    if (arg != "--assets" && arg != "--out" && arg != "--seconds" && arg != "--every" && arg != "--press") {
-      return option_error(command_name, "unknown option '%s'", arg);
-    }
-    if (i + 1 >= argc) return option_error(command_name, "%s needs a value", arg);
-    const char* value = argv[i + 1];
-    if (arg == "--assets") options.assets = value;
-    if (arg == "--out") options.out = value;
-    if (arg == "--seconds" && !parse_positive_decimal(value, max_seconds, options.seconds)) {
-      return option_error(command_name, "--seconds takes a number of seconds above 0 up to 3600, not '%s'", value);
-    }
-    if (arg == "--every" && !parse_whole_number(value, 1, 1000000, options.every)) {
-      return option_error(command_name, "--every takes a whole number from 1 to 1000000, not '%s'", value);
-    }
-    if (arg == "--press" && !take_press_option(command_name, value, options.presses)) return false;
-  }
-  press_space_unless_given(options.presses);
-  return true;
-}
 
 bool write_bytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
   std::string failure;
@@ -136,12 +113,7 @@ class PreviewRun {
   bool failed_ = false;
 };
 
-}  // namespace
-
-int preview_main(int argc, char** argv) {
-  PreviewOptions options;
-  if (!parse_options(argc, argv, options)) return exit_usage;
-
+int preview(const PreviewOptions& options) {
   std::error_code error;
   const fs::path out = fs::absolute(options.out);
   fs::create_directories(out, error);
@@ -175,5 +147,26 @@ int preview_main(int argc, char** argv) {
               out.c_str());
   return exit_ok;
 }
+
+void define_preview(CLI::App& command, CommandRun& run) {
+  auto options = std::make_shared<PreviewOptions>();
+  command.add_option("--assets", options->assets, "the folder of the files the intro reads (default .)")
+      ->type_name("DIR");
+  command.add_option("--out", options->out, "where the pictures, sheet.png and music.wav go (default out/preview)")
+      ->type_name("DIR");
+  add_positive_decimal_option(command, "--seconds", options->seconds, max_seconds,
+                              "how long to run on the intro's clock, up to 3600 (default 8)");
+  add_whole_number_option(command, "--every", options->every, 1, 1000000,
+                          "write every Nth frame of 50 a second as a picture (default 25)");
+  add_press_option(command, options->presses);
+  run_on_request(command, run, options, preview);
+}
+
+}  // namespace
+
+const Command preview_command = {"preview", "runs the intro without a window and writes frames as PNG pictures",
+                                 define_preview};
+
+int preview_main(int argc, char** argv) { return run_command(preview_command, argc, argv); }
 
 }  // namespace tools

@@ -37,25 +37,7 @@ std::array<std::uint8_t, 5> glyph_rows(char c) {
   }
 }
 
-struct Canvas {
-  int width;
-  int height;
-  std::vector<std::uint8_t> rgb;
-
-  Canvas(int w, int h) : width(w), height(h), rgb(static_cast<std::size_t>(w) * h * 3) {
-    for (std::size_t i = 0; i < rgb.size(); i += 3) put_at(i, background);
-  }
-  void put_at(std::size_t i, Rgb888 c) {
-    rgb[i] = c.r;
-    rgb[i + 1] = c.g;
-    rgb[i + 2] = c.b;
-  }
-  void put(int x, int y, Rgb888 c) {
-    if (x >= 0 && y >= 0 && x < width && y < height) put_at((static_cast<std::size_t>(y) * width + x) * 3, c);
-  }
-};
-
-void draw_label(Canvas& canvas, const char* text, int left, int top) {
+void draw_label(RgbCanvas& canvas, const char* text, int left, int top) {
   for (int n = 0; text[n]; ++n) {
     const auto rows = glyph_rows(text[n]);
     for (int row = 0; row < 5 * label_scale; ++row) {
@@ -68,7 +50,7 @@ void draw_label(Canvas& canvas, const char* text, int left, int top) {
   }
 }
 
-void paste_frame(Canvas& canvas, const SheetFrame& frame, int left, int top) {
+void paste_frame(RgbCanvas& canvas, const SheetFrame& frame, int left, int top) {
   for (int y = 0; y < thumb_height; ++y) {
     for (int x = 0; x < thumb_width; ++x) {
       const std::uint8_t* p = &frame.rgb[(static_cast<std::size_t>(y) * thumb_width + x) * 3];
@@ -118,12 +100,13 @@ std::vector<std::uint8_t> make_preview_sheet(const std::vector<SheetFrame>& fram
   const int count = static_cast<int>(frames.size());
   const int columns = count < sheet_columns ? (count > 0 ? count : 1) : sheet_columns;
   const int rows = (count + columns - 1) / columns;
-  Canvas canvas(gap + columns * (thumb_width + gap), gap + (rows > 0 ? rows : 1) * (thumb_height + label_height + gap));
+  RgbCanvas canvas(gap + columns * (thumb_width + gap),
+                   gap + (rows > 0 ? rows : 1) * (thumb_height + label_height + gap), background);
   for (int i = 0; i < count; ++i) {
     paste_frame(canvas, frames[i], gap + (i % columns) * (thumb_width + gap),
                 gap + (i / columns) * (thumb_height + label_height + gap));
   }
-  return encode_png_rgb(canvas.rgb.data(), canvas.width, canvas.height);
+  return encode_png(canvas);
 }
 
 }  // namespace tools

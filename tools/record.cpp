@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,10 @@
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "shell/startup.h"
+#include "tools/command_line.h"
 #include "tools/ffmpeg_process.h"
 #include "tools/key_press.h"
 #include "tools/music_in_step.h"
-#include "tools/number_arguments.h"
 #include "tools/output_file.h"
 #include "tools/tool_command.h"
 
@@ -37,7 +38,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double max_seconds = 3600;
-constexpr const char* command_name = "record";
+// The output's lines: from a quarter of the frame's up to 8K, even as 4:2:0 video needs.
+constexpr std::int64_t min_height = base::frame_height / 4;
+constexpr std::int64_t max_height = 4320;
 
 struct RecordOptions {
   std::string out;
@@ -47,36 +50,6 @@ struct RecordOptions {
   std::int64_t height = 1080;
   std::vector<KeyPress> presses;
 };
-
-// Fills `options`; false (after saying why) when the command line is wrong.
-bool parse_options(int argc, char** argv, RecordOptions& options) {
-  if (argc < 1 || (argv[0][0] == '-' && argv[0] != std::string(standard_stream_path))) {
-    return option_error(command_name, "needs the output file first, as in 'record intro.mp4'%s", "");
-  }
-  options.out = argv[0];
-  for (int i = 1; i < argc; i += 2) {
-    const std::string arg = argv[i];
-    if (arg != "--assets" && arg != "--seconds" && arg != "--fps" && arg != "--height" && arg != "--press") {
-      return option_error(command_name, "unknown option '%s'", arg);
-    }
-    if (i + 1 >= argc) return option_error(command_name, "%s needs a value", arg);
-    const char* value = argv[i + 1];
-    if (arg == "--assets") options.assets = value;
-    if (arg == "--seconds" && !parse_positive_decimal(value, max_seconds, options.seconds)) {
-      return option_error(command_name, "--seconds takes a number of seconds above 0 up to 3600, not '%s'", value);
-    }
-    if (arg == "--fps" && !parse_whole_number(value, 1, 240, options.fps)) {
-      return option_error(command_name, "--fps takes a whole number of frames a second from 1 to 240, not '%s'", value);
-    }
-    if (arg == "--height" &&
-        (!parse_whole_number(value, base::frame_height / 4, 4320, options.height) || options.height % 2 != 0)) {
-      return option_error(command_name, "--height takes an even number of lines from 120 to 4320, not '%s'", value);
-    }
-    if (arg == "--press" && !take_press_option(command_name, value, options.presses)) return false;
-  }
-  press_space_unless_given(options.presses);
-  return true;
-}
 
 // Ctrl-C ends the capture after the frame in hand; the output is then not written.
 volatile std::sig_atomic_t interrupted = 0;
@@ -280,11 +253,7 @@ int stopped(const CaptureRun& run, const RecordOptions& options) {
   return exit_failure;
 }
 
-}  // namespace
-
-int record_main(int argc, char** argv) {
-  RecordOptions options;
-  if (!parse_options(argc, argv, options)) return exit_usage;
+int record(const RecordOptions& options) {
   // The program reads its files by bare name from the assets folder; the output is named from here.
   const std::string out = options.out == standard_stream_path ? options.out : fs::absolute(options.out).string();
 
@@ -342,5 +311,37 @@ int record_main(int argc, char** argv) {
                options.out.c_str());
   return exit_ok;
 }
+
+void define_record(CLI::App& command, CommandRun& run) {
+  command.footer("Each frame is scaled up as sharp blocks. Ctrl-C stops the capture without writing the file.\n");
+  auto options = std::make_shared<RecordOptions>();
+  command.add_option("OUT.mp4", options->out, "the video to write (- for standard output)")->required();
+  command.add_option("--assets", options->assets, "the folder of the files the intro reads (default .)")
+      ->type_name("DIR");
+  add_positive_decimal_option(command, "--seconds", options->seconds, max_seconds,
+                              "how long to capture on the intro's clock, up to 3600 (default 30)");
+  add_whole_number_option(command, "--fps", options->fps, 1, 240, "frames a second, from 1 to 240 (default 60)")
+      ->type_name("F");
+  add_whole_number_option(command, "--height", options->height, min_height, max_height,
+                          "lines of the video, even, from 120 to 4320 (default 1080)")
+      ->type_name("H")
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            const bool even = !text.empty() && (text.back() - '0') % 2 == 0;
+            return even ? std::string{} : "an even number, not '" + text + "'";
+          },
+          ""));
+  add_press_option(command, options->presses);
+  run_on_request(command, run, options, record);
+}
+
+}  // namespace
+
+const Command record_command = {
+    "record",
+    "captures the intro and its music on an exact clock as an H.264/AAC MP4 video (needs ffmpeg)",
+    define_record};
+
+int record_main(int argc, char** argv) { return run_command(record_command, argc, argv); }
 
 }  // namespace tools

@@ -12,17 +12,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "music/memory_file.h"
 #include "music/replay.h"
 #include "music/sound_system.h"
 #include "music/xm_loader.h"
 #include "platform/platform.h"
+#include "tools/command_line.h"
 #include "tools/song_passes.h"
 #include "tools/tool_command.h"
-#include "tools/number_arguments.h"
 #include "tools/wav_file.h"
 #include "music/offline_render.h"
 #include "tools/xm_play.h"
@@ -103,17 +104,23 @@ void print_instrument(int number, const music::Instrument& ins) {
   for (int i = 0; i < ins.sample_count; ++i) print_sample(i, *ins.samples[i]);
 }
 
-music::ModuleLoad load(const char* path) {
+music::OwnedModule load(const char* path) {
   music::install_memory_file();
-  music::ModuleLoad load = music::load_module(path);
-  if (!load.module) std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, load.reason);
-  return load;
+  base::LoadResult result;
+  music::OwnedModule module = music::load_module(path, result);
+  if (!module) std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, result.reason.c_str());
+  return module;
 }
 
-int info(const char* path) {
-  const music::ModuleLoad load = tools::load(path);
-  if (!load.module) return exit_failure;
-  const music::Module& module = *load.module;
+struct InfoRequest {
+  std::string path;
+};
+
+int info(const InfoRequest& request) {
+  const char* path = request.path.c_str();
+  const music::OwnedModule loaded = tools::load(path);
+  if (!loaded) return exit_failure;
+  const music::Module& module = *loaded;
   print_header(path, module);
   for (int i = 0; i < module.instrument_count; ++i) print_instrument(i + 1, module.instruments[i]);
   return exit_ok;
@@ -141,29 +148,29 @@ void print_tick(const music::Module& module, int order_position, int row, int ti
   std::printf("\n");
 }
 
-int trace(const char* path, int ticks) {
-  const music::ModuleLoad load = tools::load(path);
-  if (!load.module) return exit_failure;
-  music::Module& module = *load.module;
+struct TraceRequest {
+  std::string path;
+  std::int64_t ticks = default_trace_ticks;
+};
+
+int trace(const TraceRequest& request) {
+  const char* path = request.path.c_str();
+  const music::OwnedModule loaded = tools::load(path);
+  if (!loaded) return exit_failure;
+  music::Module& module = *loaded;
   music::open_voice_pool(music::intro_mix_rate);
   if (!music::start_replay(module)) {
     std::fprintf(stderr, "zarn-tool xm: cannot play %s: out of memory\n", path);
     return exit_failure;
   }
   std::printf("ord row tck spd bpm | per channel: note period volume panning, voice Hz left right\n");
-  for (int i = 0; i < ticks; ++i) {
+  for (std::int64_t i = 0; i < request.ticks; ++i) {
     const int tick = module.tick;
     module.tick_callback(module);
     // The row a tick played is the one its first tick entered: read it after the call.
     print_tick(module, module.order_position, module.row, tick);
   }
   return exit_ok;
-}
-
-// N of "--ticks N": a whole number from 1 up, or 0 when it is not one.
-int parse_ticks(const char* text) {
-  std::int64_t n = 0;
-  return parse_whole_number(text, 1, 100000000, n) ? static_cast<int>(n) : 0;
 }
 
 // The longest render: a song that never comes back to an order position (a pattern loop for ever)
@@ -173,16 +180,17 @@ constexpr int max_render_loops = 1000;
 constexpr std::int64_t progress_every_blocks = 50;
 
 struct RenderRequest {
-  const char* path = nullptr;
-  const char* out_path = nullptr;
+  std::string path;
+  std::string out_path;
   double seconds = max_render_seconds;
-  int loops = 1;
+  std::int64_t loops = 1;
 };
 
 void print_progress(const RenderRequest& request, const music::Module& module, std::int64_t frames) {
-  std::fprintf(stderr, "\rrendering %s: %.1f s, order %d of %d, pass %d of %d ", request.path,
+  const auto loops = static_cast<int>(request.loops);
+  std::fprintf(stderr, "\rrendering %s: %.1f s, order %d of %d, pass %d of %d ", request.path.c_str(),
                static_cast<double>(frames) / music::intro_mix_rate, module.order_position + 1, module.song_length,
-               std::min(song_passes_done() + 1, request.loops), request.loops);
+               std::min(song_passes_done() + 1, loops), loops);
 }
 
 // Renders block after block with the wave thread's block fill, and writes each block as it comes, up to
@@ -213,19 +221,19 @@ bool render_to_wav(const RenderRequest& request, music::Module& module, WavWrite
 // Renders with the headless wave device paced by this tool: the blocks are filled in turn by the same
 // block fill, ticks and mixing as the intro's wave thread.
 int render(const RenderRequest& request) {
-  const music::ModuleLoad load = tools::load(request.path);
-  if (!load.module) return exit_failure;
-  music::Module& module = *load.module;
+  const music::OwnedModule loaded = tools::load(request.path.c_str());
+  if (!loaded) return exit_failure;
+  music::Module& module = *loaded;
   music::set_buffer_length(music::default_buffer_length_ms);
   if (!music::open_sound(music::intro_mix_rate)) {
     std::fprintf(stderr, "zarn-tool xm: cannot open the sound system\n");
     return exit_failure;
   }
   WavWriter wav;
-  count_song_passes(module, request.loops);
+  count_song_passes(module, static_cast<int>(request.loops));
   bool ok = wav.open(request.out_path, platform::wave_channels, music::intro_mix_rate);
   if (ok && !music::start_module(&module)) {
-    std::fprintf(stderr, "zarn-tool xm: cannot play %s\n", request.path);
+    std::fprintf(stderr, "zarn-tool xm: cannot play %s\n", request.path.c_str());
     ok = false;
   }
   ok = ok && render_to_wav(request, module, wav) && wav.finish();
@@ -234,62 +242,60 @@ int render(const RenderRequest& request) {
   return ok ? exit_ok : exit_failure;
 }
 
-// S of "--seconds S": a number above 0 up to an hour, or 0 when it is not one.
-double parse_seconds(const char* text) {
-  double s = 0;
-  return parse_positive_decimal(text, max_render_seconds, s) ? s : 0;
+struct PlayRequest {
+  std::string path;
+  bool loop = false;
+};
+
+int play(const PlayRequest& request) {
+  const music::OwnedModule loaded = tools::load(request.path.c_str());
+  if (!loaded) return exit_failure;
+  return xm_play(*loaded, request.path.c_str(), request.loop);
 }
 
-// N of "--loops N": a whole number from 1 up, or 0 when it is not one.
-int parse_loops(const char* text) {
-  std::int64_t n = 0;
-  return parse_whole_number(text, 1, max_render_loops, n) ? static_cast<int>(n) : 0;
+// A subcommand of xm: FILE read into a request of its own, on which the line runs `work`.
+template <typename Request>
+std::pair<CLI::App*, std::shared_ptr<Request>> add_module_command(CLI::App& xm, CommandRun& run, const char* name,
+                                                                  const char* summary, int (*work)(const Request&)) {
+  CLI::App* command = xm.add_subcommand(name, summary);
+  auto request = std::make_shared<Request>();
+  command->add_option("FILE", request->path, "the XM module")->required();
+  run_on_request(*command, run, request, work);
+  return {command, request};
 }
 
-// "render FILE OUT.wav [--seconds S] [--loops N]"; false for anything else.
-bool parse_render(int argc, char** argv, RenderRequest& request) {
-  if (argc < 3 || argc % 2 == 0) return false;
-  request.path = argv[1];
-  request.out_path = argv[2];
-  for (int i = 3; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--seconds") == 0) {
-      request.seconds = parse_seconds(argv[i + 1]);
-      if (request.seconds == 0) return false;
-    } else if (std::strcmp(argv[i], "--loops") == 0) {
-      request.loops = parse_loops(argv[i + 1]);
-      if (request.loops == 0) return false;
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
+void define_xm(CLI::App& xm, CommandRun& run) {
+  xm.require_subcommand(1);
+  add_module_command<InfoRequest>(
+      xm, run, "info", "prints the module's names, header, orders, patterns, instruments and samples as the intro "
+      "loads them", info);
 
-int usage() {
-  std::fprintf(stderr,
-               "usage: zarn-tool xm info FILE | xm trace FILE [--ticks N] |"
-               " xm render FILE OUT.wav [--seconds S] [--loops N] | xm play FILE [--loop]\n");
-  return exit_usage;
+  const auto [trace_command, trace_request] = add_module_command<TraceRequest>(
+      xm, run, "trace", "plays N ticks and prints after each its position, speed, tempo and every channel", trace);
+  add_whole_number_option(*trace_command, "--ticks", trace_request->ticks, 1, 100000000,
+                          "how many ticks to play (default 384)");
+
+  const auto [render_command, render_request] = add_module_command<RenderRequest>(
+      xm, run, "render", "renders one pass of the song (N passes, at most S seconds) through the sound system as "
+      "a 44100 Hz WAV file", render);
+  render_command->add_option("OUT.wav", render_request->out_path, "the WAV file to write (- for standard output)")
+      ->required();
+  add_positive_decimal_option(*render_command, "--seconds", render_request->seconds, max_render_seconds,
+                              "the longest render, up to 3600 (default 3600)");
+  add_whole_number_option(*render_command, "--loops", render_request->loops, 1, max_render_loops,
+                          "how many passes of the song, up to 1000 (default 1)");
+
+  const auto [play_command, play_request] = add_module_command<PlayRequest>(
+      xm, run, "play", "plays the song on the sound card with a status line until its end (or for ever) or Ctrl-C",
+      play);
+  play_command->add_flag("--loop", play_request->loop, "play every pass again, for ever");
 }
 
 }  // namespace
 
-int xm_main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[0], "info") == 0) return info(argv[1]);
-  if (argc == 2 && std::strcmp(argv[0], "trace") == 0) return trace(argv[1], default_trace_ticks);
-  if (argc == 4 && std::strcmp(argv[0], "trace") == 0 && std::strcmp(argv[2], "--ticks") == 0) {
-    const int ticks = parse_ticks(argv[3]);
-    return ticks != 0 ? trace(argv[1], ticks) : usage();
-  }
-  if (argc == 2 && std::strcmp(argv[0], "play") == 0) return xm_play(argv[1], false);
-  if (argc == 3 && std::strcmp(argv[0], "play") == 0 && std::strcmp(argv[2], "--loop") == 0) {
-    return xm_play(argv[1], true);
-  }
-  RenderRequest request;
-  if (argc >= 1 && std::strcmp(argv[0], "render") == 0) {
-    return parse_render(argc, argv, request) ? render(request) : usage();
-  }
-  return usage();
-}
+const Command xm_command = {"xm", "loads an XM module as the intro does: its contents, a tick trace, a WAV render, "
+                            "or play", define_xm};
+
+int xm_main(int argc, char** argv) { return run_command(xm_command, argc, argv); }
 
 }  // namespace tools

@@ -11,9 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "music/memory_file.h"
 #include "music/sound_system.h"
-#include "music/xm_loader.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "tools/song_passes.h"
@@ -76,13 +74,7 @@ void show_until_done(const music::Module& module) {
 
 void set_sound_card(const platform::WaveDevice* (*find_card)()) { find_sound_card = find_card; }
 
-int xm_play(const char* path, bool loop) {
-  music::install_memory_file();
-  music::ModuleLoad load = music::load_module(path);
-  if (!load.module) {
-    std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, load.reason);
-    return exit_failure;
-  }
+int xm_play(music::Module& module, const char* path, bool loop) {
   const platform::WaveDevice* sound_card = find_sound_card ? find_sound_card() : nullptr;
   platform::headless::plug_wave_device(sound_card);
   music::set_buffer_length(music::default_buffer_length_ms);
@@ -91,13 +83,13 @@ int xm_play(const char* path, bool loop) {
     platform::headless::plug_wave_device(nullptr);
     return exit_failure;
   }
-  count_song_passes(*load.module, loop ? INT_MAX : 1);
+  count_song_passes(module, loop ? INT_MAX : 1);
   interrupted = 0;
   const auto previous_handler = std::signal(SIGINT, on_interrupt);
-  const bool started = music::start_module(load.module.get());
-  if (started) show_until_done(*load.module);
+  const bool started = music::start_module(&module);
+  if (started) show_until_done(module);
   std::signal(SIGINT, previous_handler);
-  music::stop_module(load.module.get());
+  music::stop_module(&module);
   music::close_sound();
   platform::headless::plug_wave_device(nullptr);
   std::fprintf(stderr, "\n");

@@ -147,9 +147,9 @@ bool sound_start(const char* file_name, SoundSystem& sound) {
     platform::message_box("Can't initialize SoundSystem", "]-ZARN-[");
     return false;
   }
-  ModuleLoad load = load_module(file_name);
-  if (!load.module) std::fprintf(stderr, "zarn: no music: %s: %s\n", file_name, load.reason);
-  sound.music_module = std::move(load.module);
+  base::LoadResult result;
+  sound.music_module = load_module(file_name, result);
+  if (!result.loaded()) std::fprintf(stderr, "zarn: no music: %s: %s\n", file_name, result.reason.c_str());
   return true;
 }
 

@@ -32,8 +32,10 @@ constexpr std::uint8_t sample_type_forward = 1;
 constexpr std::uint8_t sample_type_ping_pong = 2;
 constexpr std::uint8_t sample_type_16_bit = 0x10;
 
-LoadResult loaded() { return {true, ""}; }
-LoadResult refuse(const char* reason) { return {false, reason}; }
+using base::LoadResult;
+
+LoadResult loaded() { return LoadResult::success(); }
+LoadResult refuse(const char* reason) { return LoadResult::refused(reason); }
 
 // The module file as the loader sees it: a read position over the stream's bytes, fetched a buffer at a
 // time so that a cell costs no call through the file operations. Reads past the end deliver zeros and
@@ -294,7 +296,7 @@ LoadResult read_patterns(XmInput& in, Module& module, std::uint16_t file_pattern
   std::int64_t cells_left = pattern_cells_for_any_file + pattern_cells_per_file_byte * in.size();
   for (std::int32_t i = 0; i < file_pattern_count; ++i) {
     const LoadResult result = read_pattern(in, module.channel_count, module.patterns[i], cells_left);
-    if (!result.ok) return result;
+    if (!result.loaded()) return result;
   }
   // Patterns the orders name but the file lacks play as empty patterns of the usual length.
   for (std::int32_t i = file_pattern_count; i < module.referenced_patterns; ++i) {
@@ -504,7 +506,7 @@ LoadResult read_instruments(XmInput& in, Module& module) {
   if (!module.instruments) return refuse("out of memory");
   for (std::int32_t i = 0; i < module.instrument_count; ++i) {
     const LoadResult result = read_instrument(in, module.instruments[i]);
-    if (!result.ok) return result;
+    if (!result.loaded()) return result;
   }
   return loaded();
 }
@@ -518,21 +520,27 @@ LoadResult load_xm(Module& module, Stream& stream) {
   module.initial_global_volume = full_global_volume;
   std::uint16_t file_pattern_count = 0;
   LoadResult result = read_header(in, module, file_pattern_count);
-  if (result.ok) result = read_patterns(in, module, file_pattern_count);
-  if (result.ok) result = read_instruments(in, module);
+  if (result.loaded()) result = read_patterns(in, module, file_pattern_count);
+  if (result.loaded()) result = read_instruments(in, module);
   return result;
 }
 
-ModuleLoad load_module(const char* file_name) {
+OwnedModule load_module(const char* file_name, LoadResult& result) {
   OwnedModule module(new (std::nothrow) Module);
-  if (!module) return {nullptr, "out of memory"};
+  if (!module) {
+    result = refuse("out of memory");
+    return nullptr;
+  }
   module->next = module->prev = module.get();
   Stream stream = stream_open(file_name);
-  if (!stream.handle) return {nullptr, "cannot open the file"};
-  const LoadResult result = load_xm(*module, stream);
+  if (!stream.handle) {
+    result = LoadResult::cannot_open("cannot open the file");
+    return nullptr;
+  }
+  result = load_xm(*module, stream);
   stream_close(stream);
-  if (!result.ok) return {nullptr, result.reason};  // what was read goes with free_module
-  return {std::move(module), ""};
+  if (!result.loaded()) return nullptr;  // what was read goes with free_module
+  return module;
 }
 
 }  // namespace music

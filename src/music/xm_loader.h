@@ -7,27 +7,19 @@
 // without music.
 #pragma once
 
+#include "base/load_result.h"
 #include "music/file_callbacks.h"
 #include "music/module.h"
 
 namespace music {
 
-struct LoadResult {
-  bool ok = false;
-  const char* reason = "";  // why the file was refused; static text, empty when ok
-};
+// Opens the file through the installed FileCallbacks and loads it; none when the file cannot be opened
+// or is refused, and `result` says which and why.
+OwnedModule load_module(const char* file_name, base::LoadResult& result);
 
-struct ModuleLoad {
-  OwnedModule module;       // none when the file did not load
-  const char* reason = "";  // why it did not, one short line
-};
-
-// Opens the file through the installed FileCallbacks and loads it; none (with the reason) when the file
-// cannot be opened or is refused.
-ModuleLoad load_module(const char* file_name);
-
-// Reads an XM module from the stream into a fresh, zeroed Module. On failure the Module holds what was
-// read so far, to be released with free_module.
-LoadResult load_xm(Module& module, Stream& stream);
+// Reads an XM module from the stream into a fresh, zeroed Module; refused with the reason when the file
+// holds what the Module cannot. On failure the Module holds what was read so far, to be released with
+// free_module.
+base::LoadResult load_xm(Module& module, Stream& stream);
 
 }  // namespace music

@@ -9,8 +9,12 @@
 
 namespace platform {
 
+// The Windows virtual-key codes of the two keys the program reads.
+inline constexpr std::uint8_t key_space = 0x20;
+inline constexpr std::uint8_t key_escape = 0x1B;
+
 // Called on the main thread when a key goes down or up. `virtual_key` is a Windows virtual-key
-// code (space 0x20, Escape 0x1B), so the portable code reads the same codes on every platform.
+// code (key_space, key_escape), so the portable code reads the same codes on every platform.
 using KeyHandler = void (*)(std::uint8_t virtual_key, bool down);
 
 // Millisecond tick count; wraps after 2^32 ms.

@@ -60,14 +60,20 @@ int palette_entries_of(const BmpHeader& header) {
   return static_cast<int>(header.colours_used);
 }
 
-bool is_supported(const BmpHeader& header) {
-  if (header.type != 0x4D42 || header.planes != 1 || header.compression != 0) return false;
-  if (header.header_size < info_header_size || header.header_size > max_info_header_size) return false;
-  if (header.bit_count < 8 || header.bit_count > max_bits_per_pixel) return false;
+// Why the reader cannot take a file with this header, or nullptr when it can.
+const char* refusal_of(const BmpHeader& header) {
+  if (header.type != 0x4D42) return "not a BMP file";
+  if (header.planes != 1 || header.compression != 0) return "not an uncompressed bitmap of one plane";
+  if (header.header_size < info_header_size || header.header_size > max_info_header_size) {
+    return "an info header of a size no BMP has";
+  }
+  if (header.bit_count < 8 || header.bit_count > max_bits_per_pixel) return "not 8 to 32 bits per pixel";
   const std::int64_t rows = header.height < 0 ? -std::int64_t{header.height} : header.height;
-  if (header.width < 0 || header.width > bmp_max_side || rows > bmp_max_side) return false;
-  if (pitch_of(header.width, header.bit_count) * rows > bmp_max_pixel_bytes) return false;
-  return palette_entries_of(header) >= 0;
+  if (header.width < 0) return "a negative width";
+  if (header.width > bmp_max_side || rows > bmp_max_side) return "a side above 16384 pixels";
+  if (pitch_of(header.width, header.bit_count) * rows > bmp_max_pixel_bytes) return "more than 256 MiB of pixels";
+  if (palette_entries_of(header) < 0) return "more than 256 colours";
+  return nullptr;
 }
 
 // Stored (blue, green, red, reserved) becomes memory order (red, green, blue, 0).
@@ -103,7 +109,7 @@ bool skip_rest_of_header(std::FILE* file, const BmpHeader& header) {
 // not fit in the file, is junk and is passed over: such files have always read their rows after the table.
 void go_to_pixels(std::FILE* file, const BmpHeader& header, long long file_bytes, std::size_t pixel_bytes) {
   const long after_colour_table = std::ftell(file);
-  const bool further_on = after_colour_table >= 0 && header.pixel_offset > after_colour_table;
+  const bool further_on = after_colour_table >= 0 && static_cast<long long>(header.pixel_offset) > after_colour_table;
   if (further_on && header.pixel_offset + static_cast<long long>(pixel_bytes) <= file_bytes) {
     std::fseek(file, static_cast<long>(header.pixel_offset), SEEK_SET);
   }
@@ -111,16 +117,19 @@ void go_to_pixels(std::FILE* file, const BmpHeader& header, long long file_bytes
 
 }  // namespace
 
-int load_bmp(const char* path, base::Image& image) {
+base::LoadResult read_bmp_file(const char* path, base::Image& image) {
   image = base::Image{};
   const base::OwnedFile file = base::open_regular_file(path);
-  if (!file) return bmp_cannot_open;
+  if (!file) return base::LoadResult::cannot_open("cannot open the file");
   const long long file_bytes = base::file_size(file.get());
 
   std::array<std::uint8_t, file_header_size + info_header_size> raw{};
-  if (std::fread(raw.data(), 1, raw.size(), file.get()) < raw.size()) return bmp_not_supported;
+  if (std::fread(raw.data(), 1, raw.size(), file.get()) < raw.size()) {
+    return base::LoadResult::refused("shorter than the BMP headers");
+  }
   const BmpHeader header = parse_header(raw);
-  if (!is_supported(header) || !skip_rest_of_header(file.get(), header)) return bmp_not_supported;
+  if (const char* refusal = refusal_of(header)) return base::LoadResult::refused(refusal);
+  if (!skip_rest_of_header(file.get(), header)) return base::LoadResult::refused("cannot seek past the headers");
 
   base::Image loaded;
   loaded.width = header.width;
@@ -133,7 +142,16 @@ int load_bmp(const char* path, base::Image& image) {
   go_to_pixels(file.get(), header, file_bytes, loaded.pixels.size());
   read_rows(file.get(), loaded);
   image = std::move(loaded);
-  return bmp_loaded;
+  return base::LoadResult::success();
+}
+
+int load_bmp(const char* path, base::Image& image) {
+  switch (read_bmp_file(path, image).status) {
+    case base::LoadStatus::loaded: return bmp_loaded;
+    case base::LoadStatus::cannot_open: return bmp_cannot_open;
+    case base::LoadStatus::refused: break;
+  }
+  return bmp_not_supported;
 }
 
 }  // namespace shell

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/image.h"
+#include "base/load_result.h"
 
 namespace shell {
 
@@ -21,7 +22,11 @@ inline constexpr int bmp_max_side = 16384;
 // make the reader clear gigabytes.
 inline constexpr std::int64_t bmp_max_pixel_bytes = std::int64_t{256} << 20;
 
-// Returns bmp_loaded, bmp_cannot_open or bmp_not_supported.
+// Reads the bitmap at `path` into `image`: cannot_open when it is not a regular file that opens, refused
+// (with what the reader cannot take) when it is not a BMP this reader supports.
+base::LoadResult read_bmp_file(const char* path, base::Image& image);
+
+// The same read with the program's codes: bmp_loaded, bmp_cannot_open or bmp_not_supported.
 int load_bmp(const char* path, base::Image& image);
 
 }  // namespace shell

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/platform.h"
+
 namespace shell {
 
-inline constexpr std::uint8_t key_space = 0x20;
-inline constexpr std::uint8_t key_escape = 0x1B;
+using platform::key_escape;
+using platform::key_space;
 
 enum RunMode : std::int32_t { run_mode_end = 0, run_mode_nfo = 1, run_mode_intro = 2 };
 

@@ -46,12 +46,14 @@ void append_to_part(ScriptText& script, const std::string& line) {
 
 ScriptText script_text;
 
-bool read_script_file(const char* path, ScriptText& script) {
+base::LoadResult read_script_file(const char* path, ScriptText& script) {
   script = ScriptText{};
   const base::OwnedFile file = base::open_regular_file(path);
-  if (!file) return false;
+  if (!file) return base::LoadResult::cannot_open("cannot open the file");
   std::string line;
-  if (!read_piece(file.get(), line) || line.find("ZARNSTART") == std::string::npos) return true;
+  if (!read_piece(file.get(), line) || line.find("ZARNSTART") == std::string::npos) {
+    return base::LoadResult::success();
+  }
   for (int n = 0; n < script_max_lines && read_piece(file.get(), line); ++n) {
     if (line.find("ZARNEND") != std::string::npos) break;
     if (line.find("ENDPART") != std::string::npos) {
@@ -60,11 +62,11 @@ bool read_script_file(const char* path, ScriptText& script) {
       append_to_part(script, line);
     }
   }
-  return true;
+  return base::LoadResult::success();
 }
 
 int load_script() {
-  if (read_script_file("zarn.dat", script_text)) return 1;
+  if (read_script_file("zarn.dat", script_text).loaded()) return 1;
   platform::message_box("Can't find data file zarn.dat", "ZARN");
   return 0;
 }

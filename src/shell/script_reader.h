@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/load_result.h"
+
 namespace shell {
 
 inline constexpr int script_part_count = 20;
@@ -25,7 +27,8 @@ extern ScriptText script_text;
 // is missing), or 0 after showing "Can't find data file zarn.dat" when it cannot be opened.
 int load_script();
 
-// Reads a script file into `script`; false when it is not a regular file that opens.
-bool read_script_file(const char* path, ScriptText& script);
+// Reads a script file into `script`; cannot_open when it is not a regular file that opens. Every file
+// that opens is taken, also one without the start marker, which leaves every part empty.
+base::LoadResult read_script_file(const char* path, ScriptText& script);
 
 }  // namespace shell

@@ -8,6 +8,7 @@
 #include "music/memory_file.h"
 #include "music/xm_loader.h"
 #include "support/temp_dir.h"
+#include "support/xm_fixture.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ TEST(FileCallbacks, AMissingOperationClearsTheWholeTable) {
   music::stream_seek(stream, 4, music::seek_from_start);
   EXPECT_EQ(music::stream_tell(stream), 0);
   music::stream_close(stream);
-  EXPECT_STREQ(music::load_module("ten.bin").reason, "cannot open the file");
+  EXPECT_EQ(test_support::load_file("ten.bin").result.reason, "cannot open the file");
 }
 
 TEST(FileCallbacks, StreamForwardsToTheInstalledOperations) {

@@ -64,7 +64,7 @@ TEST(ReplayBadInput, ModulesOfAnotherPlayersTestSuitePlay) {
   for (const auto& path : std::filesystem::recursive_directory_iterator(folder)) {
     if (path.path().extension() != ".xm") continue;
     music::install_memory_file();
-    music::ModuleLoad load = music::load_module(path.path().c_str());
+    test_support::LoadedModule load = test_support::load_file(path.path().c_str());
     if (!load.module) continue;  // what the loader refuses is its own test's concern
     music::open_voice_pool(music::intro_mix_rate);
     ASSERT_TRUE(music::start_replay(*load.module));

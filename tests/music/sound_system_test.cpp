@@ -155,7 +155,7 @@ TEST_F(SoundSystemTest, TicksFallExactlyEveryFramesPerTickAcrossBlocks) {
 }
 
 std::vector<std::int16_t> render_small_song(std::int64_t blocks) {
-  music::ModuleLoad load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+  test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
   EXPECT_TRUE(load.module);
   music::install_memory_file();
   EXPECT_TRUE(music::open_sound(44100));
@@ -245,7 +245,7 @@ class SoundThreadTest : public SoundSystemTest {
 TEST_F(SoundThreadTest, StartStopAndReleaseWhileTheThreadMixes) {
   ASSERT_TRUE(music::open_sound(44100));
   for (int round = 0; round < 20; ++round) {
-    music::ModuleLoad load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+    test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
     music::install_memory_file();
     music::Module* module = load.module.get();
     ASSERT_TRUE(music::start_module(module));
@@ -268,7 +268,7 @@ TEST_F(SoundSystemTest, TheWaveThreadFillsTheSamplesTheOfflineRenderFills) {
   constexpr std::int64_t blocks = 45;
   const std::vector<std::int16_t> direct = render_small_song(blocks);
   platform::headless::set_wave_paced_by_caller(false);
-  music::ModuleLoad load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+  test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
   music::install_memory_file();
   ASSERT_TRUE(music::open_sound(44100));
   ASSERT_TRUE(music::sound_system.thread.joinable());
@@ -290,7 +290,7 @@ TEST_F(SoundSystemTest, TheWaveThreadFillsTheSamplesTheOfflineRenderFills) {
 }
 
 TEST_F(SoundThreadTest, ClosingWhileAModulePlaysAndOpeningAgain) {
-  music::ModuleLoad load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+  test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
   music::install_memory_file();
   for (int round = 0; round < 10; ++round) {
     ASSERT_TRUE(music::open_sound(44100));

@@ -66,10 +66,13 @@ TEST(XmBadInput, RefusedFiles) {
     c.damage(file);
     const auto load = load_bytes(file);
     EXPECT_FALSE(load.module) << c.what;
-    EXPECT_STREQ(load.reason, c.reason) << c.what;
+    EXPECT_EQ(load.result.status, base::LoadStatus::refused) << c.what;
+    EXPECT_EQ(load.result.reason, c.reason) << c.what;
   }
   music::install_memory_file();
-  EXPECT_STREQ(music::load_module("no-such-file.xm").reason, "cannot open the file");
+  const auto missing = test_support::load_file("no-such-file.xm");
+  EXPECT_EQ(missing.result.status, base::LoadStatus::cannot_open);
+  EXPECT_EQ(missing.result.reason, "cannot open the file");
 }
 
 TEST(XmBadInput, HeaderValuesAreClampedSoTheReplayCannotStall) {
@@ -98,7 +101,7 @@ TEST(XmBadInput, HeaderValuesAreClampedSoTheReplayCannotStall) {
     Bytes file = base;
     put_u16(file, c.at, c.value);
     const auto load = load_bytes(file);
-    ASSERT_TRUE(load.module) << c.what << ": " << load.reason;
+    ASSERT_TRUE(load.module) << c.what << ": " << load.result.reason;
     const music::Module& m = *load.module;
     EXPECT_EQ(m.song_length, c.song_length) << c.what;
     EXPECT_EQ(m.restart_position, c.restart_position) << c.what;
@@ -115,7 +118,7 @@ TEST(XmBadInput, PatternRowsFromNoneToTheMostAFileStores) {
   song.patterns[1].rows = 0;
   song.patterns[1].cells.clear();
   const auto load = load_bytes(music::write_xm(song));
-  ASSERT_TRUE(load.module) << load.reason;
+  ASSERT_TRUE(load.module) << load.result.reason;
   EXPECT_EQ(load.module->patterns[1].rows, 1);
   EXPECT_EQ(load.module->patterns[1].cells[1], music::PatternCell{});
   test_support::expect_playable(*load.module, "zero rows");
@@ -124,7 +127,7 @@ TEST(XmBadInput, PatternRowsFromNoneToTheMostAFileStores) {
   for (const std::uint16_t rows : {256, 257, 1000, 65535}) {
     song.patterns[1].rows = rows;
     const auto large = load_bytes(music::write_xm(song));
-    ASSERT_TRUE(large.module) << rows << ": " << large.reason;
+    ASSERT_TRUE(large.module) << rows << ": " << large.result.reason;
     EXPECT_EQ(large.module->patterns[1].rows, rows);
     test_support::expect_playable(*large.module, std::to_string(rows) + " rows");
   }
@@ -270,7 +273,7 @@ TEST(XmBadInput, SizesThatPointPastTheEndOrBackAreHarmless) {
     Bytes file = base.file;
     put_u32(file, c.at, c.value);
     const auto load = load_bytes(file);
-    ASSERT_TRUE(load.module) << c.what << ": " << load.reason;
+    ASSERT_TRUE(load.module) << c.what << ": " << load.result.reason;
     test_support::expect_playable(*load.module, c.what);
     if (c.first_pattern_rows < 0) continue;
     EXPECT_EQ(load.module->patterns[0].rows, c.first_pattern_rows) << c.what;
@@ -286,7 +289,7 @@ TEST(XmBadInput, CutFileLoadsWithWhatIsThere) {
   const Written base = write(test_support::small_song());
   Bytes file(base.file.begin(), base.file.begin() + static_cast<std::ptrdiff_t>(base.layout.sample_data[0] + 30));
   const auto load = load_bytes(file);
-  ASSERT_TRUE(load.module) << load.reason;
+  ASSERT_TRUE(load.module) << load.result.reason;
   const music::Instrument& ins = load.module->instruments[0];
   ASSERT_EQ(ins.sample_count, 2);
   EXPECT_EQ(ins.samples[0]->length, 30u);
@@ -303,7 +306,7 @@ void expect_loads_or_refuses_cleanly(const Bytes& file, const std::string& what)
   if (load.module) {
     test_support::expect_playable(*load.module, what);
   } else {
-    EXPECT_STRNE(load.reason, "") << what;
+    EXPECT_NE(load.result.reason, "") << what;
   }
 }
 
@@ -360,14 +363,14 @@ TEST(XmBadInput, ModulesOfAnotherPlayersTestSuite) {
   for (const auto& path : files) {
     const std::string name = path.filename().string();
     music::install_memory_file();
-    const auto load = music::load_module(path.c_str());
+    const auto load = test_support::load_file(path.c_str());
     const auto expected = refused.find(name);
     if (expected == refused.end()) {
-      ASSERT_TRUE(load.module) << name << ": " << load.reason;
+      ASSERT_TRUE(load.module) << name << ": " << load.result.reason;
       test_support::expect_playable(*load.module, name);
     } else {
       EXPECT_FALSE(load.module) << name;
-      EXPECT_STREQ(load.reason, expected->second) << name;
+      EXPECT_EQ(load.result.reason, expected->second) << name;
       ++refusals_seen;
     }
     // Every prefix too: these files hold structures the writer never makes.

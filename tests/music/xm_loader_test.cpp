@@ -189,7 +189,7 @@ TEST(XmRoundTrip, EveryFieldOfTheDescriptionComesBack) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const auto load = load_bytes(music::write_xm(c.song));
-    ASSERT_TRUE(load.module) << load.reason;
+    ASSERT_TRUE(load.module) << load.result.reason;
     expect_same_song(c.song, *load.module);
     test_support::expect_playable(*load.module, c.what);
   }
@@ -302,7 +302,7 @@ TEST(XmPatterns, OrdersNamingMissingPatternsGetEmptySlotsOfSixtyFourRows) {
     song.patterns.push_back(pattern);
   }
   const auto load = load_bytes(music::write_xm(song));
-  ASSERT_TRUE(load.module) << load.reason;
+  ASSERT_TRUE(load.module) << load.result.reason;
   const music::Module& m = *load.module;
   EXPECT_EQ(m.referenced_patterns, 41);
   ASSERT_EQ(m.pattern_slots, 41);
@@ -328,7 +328,7 @@ TEST(XmPatterns, EmptyPatternStoresNoCellsAndTheNextFollowsItsHeader) {
   ASSERT_EQ(file[layout.patterns[0] + test_support::pattern_packed_size_offset], 0);
   ASSERT_EQ(layout.patterns[1], layout.patterns[0] + 9);
   const auto load = load_bytes(file);
-  ASSERT_TRUE(load.module) << load.reason;
+  ASSERT_TRUE(load.module) << load.result.reason;
   EXPECT_EQ(load.module->patterns[0].rows, 8);
   for (int c = 0; c < 16; ++c) EXPECT_EQ(load.module->patterns[0].cells[c], PatternCell{});
   EXPECT_EQ(load.module->patterns[1].cells[1], (PatternCell{13, 3, 0, 0, 0}));
@@ -346,7 +346,7 @@ TEST(XmInstruments, WithoutSamplesOnlyTheFieldsUpToTheCountAreRead) {
   test_support::put_u16(file, first + test_support::instrument_sample_count_offset, 0);
   test_support::put_u32(file, first, static_cast<std::uint32_t>(layout.instruments[1] - first));
   const auto load = load_bytes(file);
-  ASSERT_TRUE(load.module) << load.reason;
+  ASSERT_TRUE(load.module) << load.result.reason;
   const music::Instrument& empty = load.module->instruments[0];
   EXPECT_EQ(empty.sample_count, 0);
   for (const music::Sample* s : empty.samples) EXPECT_EQ(s, &music::empty_sample);
@@ -365,7 +365,7 @@ TEST(XmInstruments, SixteenSamplesLoadAndSeventeenRefuseTheFile) {
     const auto load = load_bytes(music::write_xm(song));
     EXPECT_EQ(load.module != nullptr, count == 16) << count;
     if (count == 17) {
-      EXPECT_STREQ(load.reason, "an instrument has more than 16 samples");
+      EXPECT_EQ(load.result.reason, "an instrument has more than 16 samples");
     }
   }
 }

@@ -119,33 +119,38 @@ TEST_F(BmpReaderTest, ShortFileLeavesMissingRowsZero) {
   EXPECT_EQ(image.pixels, concat(std::vector<std::uint8_t>(12, 0), {9, 9, 9, 9}));
 }
 
-TEST_F(BmpReaderTest, RefusedFilesLeaveTheRecordEmpty) {
+TEST_F(BmpReaderTest, RefusedFilesLeaveTheRecordEmptyAndSayWhy) {
   struct Case {
     const char* what;
     BmpFields fields;
+    const char* reason;
   };
   const Case cases[] = {
-      {"4 bits per pixel", {.bit_count = 4}},
-      {"run-length encoded", {.compression = 1}},
-      {"bit fields", {.bit_count = 16, .compression = 3}},
-      {"two planes", {.planes = 2}},
-      {"not BM", {.type = 0x4142}},
-      {"more bits than the format has", {.bit_count = 48}},
-      {"colour count above 256", {.colours_used = 257}},
-      {"huge colour count", {.colours_used = 0xFFFFFFFF}},
-      {"negative width", {.width = -4}},
-      {"width above 16384", {.width = 16385}},
-      {"height above 16384", {.height = 16385}},
-      {"top-down height above 16384", {.height = -16385}},
-      {"most negative height", {.height = INT_MIN}},
-      {"largest width with 32-bit pixels", {.width = INT_MAX, .bit_count = 32}},
-      {"a gigabyte of pixels from a few bytes", {.width = 16384, .height = 16384, .bit_count = 32}},
+      {"4 bits per pixel", {.bit_count = 4}, "not 8 to 32 bits per pixel"},
+      {"run-length encoded", {.compression = 1}, "not an uncompressed bitmap of one plane"},
+      {"bit fields", {.bit_count = 16, .compression = 3}, "not an uncompressed bitmap of one plane"},
+      {"two planes", {.planes = 2}, "not an uncompressed bitmap of one plane"},
+      {"not BM", {.type = 0x4142}, "not a BMP file"},
+      {"more bits than the format has", {.bit_count = 48}, "not 8 to 32 bits per pixel"},
+      {"colour count above 256", {.colours_used = 257}, "more than 256 colours"},
+      {"huge colour count", {.colours_used = 0xFFFFFFFF}, "more than 256 colours"},
+      {"negative width", {.width = -4}, "a negative width"},
+      {"width above 16384", {.width = 16385}, "a side above 16384 pixels"},
+      {"height above 16384", {.height = 16385}, "a side above 16384 pixels"},
+      {"top-down height above 16384", {.height = -16385}, "a side above 16384 pixels"},
+      {"most negative height", {.height = INT_MIN}, "a side above 16384 pixels"},
+      {"largest width with 32-bit pixels", {.width = INT_MAX, .bit_count = 32}, "a side above 16384 pixels"},
+      {"a gigabyte of pixels from a few bytes", {.width = 16384, .height = 16384, .bit_count = 32},
+       "more than 256 MiB of pixels"},
   };
   for (const Case& c : cases) {
     // Fill the record first: a refused file must leave it cleared, not half-written.
     ASSERT_EQ(load(build_bmp({.width = 4}, std::vector<std::uint8_t>(1024, 1), {1, 2, 3, 4})), shell::bmp_loaded);
     EXPECT_EQ(load(build_bmp(c.fields, {}, {1, 2, 3, 4})), shell::bmp_not_supported) << c.what;
     EXPECT_TRUE(image.pixels.empty() && image.palette.empty() && image.width == 0 && image.pitch == 0) << c.what;
+    const base::LoadResult result = shell::read_bmp_file("test.bmp", image);
+    EXPECT_EQ(result.status, base::LoadStatus::refused) << c.what;
+    EXPECT_EQ(result.reason, c.reason) << c.what;
   }
 }
 
@@ -155,6 +160,7 @@ TEST_F(BmpReaderTest, TruncatedHeaderIsRefusedAndMissingFileCannotOpen) {
   EXPECT_EQ(load(file), shell::bmp_not_supported);
   EXPECT_EQ(load({}), shell::bmp_not_supported);
   EXPECT_EQ(shell::load_bmp("no-such-file.bmp", image), shell::bmp_cannot_open);
+  EXPECT_EQ(shell::read_bmp_file("no-such-file.bmp", image).status, base::LoadStatus::cannot_open);
 }
 
 }  // namespace

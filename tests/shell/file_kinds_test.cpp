@@ -38,7 +38,7 @@ TEST(FileKinds, EveryReaderTakesAFifoOrADirectoryForAMissingFile) {
     std::function<bool(const char*)> reads_as_missing;
   };
   const Reader readers[] = {
-      {"zarn.dat", [](const char* f) { shell::ScriptText s; return !shell::read_script_file(f, s); }},
+      {"zarn.dat", [](const char* f) { shell::ScriptText s; return shell::read_script_file(f, s).status == base::LoadStatus::cannot_open; }},
       {"logo.bmp", [](const char* f) { base::Image i; return shell::load_bmp(f, i) == shell::bmp_cannot_open; }},
       {"ZARN.NFO", [](const char* f) { return shell::check_nfo_file(f).verdict == shell::nfo_verdict_missing; }},
       {"3d-obj.3d",

@@ -41,9 +41,9 @@ class LifeCycleTest : public ::testing::Test {
 
 // The folder holds no bitmap at all: every screen draws what it can without its pictures.
 TEST_F(LifeCycleTest, SpaceGoesOnToTheIntroAndEscapeEndsTheProgram) {
-  platform::headless::script_key(3500, 0x20, true);
-  platform::headless::script_key(3600, 0x20, false);
-  platform::headless::script_key(4000, 0x1B, true);
+  platform::headless::script_key(3500, shell::key_space, true);
+  platform::headless::script_key(3600, shell::key_space, false);
+  platform::headless::script_key(4000, shell::key_escape, true);
   EXPECT_EQ(run(), 0);
 
   ASSERT_FALSE(modes.empty());
@@ -92,9 +92,9 @@ TEST_F(LifeCycleTest, NoSoundOutputEndsStartUpWithItsMessageBeforeAnyPicture) {
 
 TEST_F(LifeCycleTest, MusicStartsWithTheIntroAndTheNormalEndClosesTheSound) {
   folder.write("music.xm", music::write_xm(test_support::small_song()));
-  platform::headless::script_key(3500, 0x20, true);
-  platform::headless::script_key(3600, 0x20, false);
-  platform::headless::script_key(4000, 0x1B, true);
+  platform::headless::script_key(3500, shell::key_space, true);
+  platform::headless::script_key(3600, shell::key_space, false);
+  platform::headless::script_key(4000, shell::key_escape, true);
   std::vector<std::pair<std::int32_t, bool>> music_by_mode;  // per frame: the mode and whether music plays
   platform::headless::set_frame_step_ms(10);
   platform::headless::set_present_hook([&](const std::uint16_t*, std::uint64_t) {

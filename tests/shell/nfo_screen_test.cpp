@@ -59,12 +59,12 @@ TEST_F(NfoScreenTest, KeysCountOnlyAfterThreeSecondsAndOnlyTheVerdictsKey) {
   };
   // Frame k is drawn at k * 100 ms; the verdict shows once more than 3000 ms have passed: frame 31.
   const Case cases[] = {
-      {"space held from the start under a passing check", 1, 0x20, shell::run_mode_intro, 31},
-      {"Escape under a passing check does nothing", 1, 0x1B, shell::run_mode_end, -1},
-      {"Escape without an NFO file ends", 0, 0x1B, shell::run_mode_end, 31},
-      {"space without an NFO file does nothing", 0, 0x20, shell::run_mode_intro, -1},
-      {"Escape under a failed check ends", 2, 0x1B, shell::run_mode_end, 31},
-      {"space under a failed check does nothing", 2, 0x20, shell::run_mode_intro, -1},
+      {"space held from the start under a passing check", 1, shell::key_space, shell::run_mode_intro, 31},
+      {"Escape under a passing check does nothing", 1, shell::key_escape, shell::run_mode_end, -1},
+      {"Escape without an NFO file ends", 0, shell::key_escape, shell::run_mode_end, 31},
+      {"space without an NFO file does nothing", 0, shell::key_space, shell::run_mode_intro, -1},
+      {"Escape under a failed check ends", 2, shell::key_escape, shell::run_mode_end, 31},
+      {"space under a failed check does nothing", 2, shell::key_space, shell::run_mode_intro, -1},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -92,8 +92,8 @@ TEST_F(NfoScreenTest, TapBetweenFramesCountsOnceInTheNextFrame) {
   for (const Case& c : cases) {
     SetUp();
     write_nfo(true);
-    platform::headless::script_key(c.tap_ms, 0x20, true);
-    platform::headless::script_key(c.tap_ms, 0x20, false);
+    platform::headless::script_key(c.tap_ms, shell::key_space, true);
+    platform::headless::script_key(c.tap_ms, shell::key_space, false);
     EXPECT_EQ(first_frame_in(run_frames(), shell::run_mode_intro), c.first_intro_frame) << c.what;
   }
 }

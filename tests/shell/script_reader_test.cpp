@@ -22,7 +22,7 @@ class ScriptReaderTest : public ::testing::Test {
   shell::ScriptText read(const std::string& content) {
     folder.write("script.txt", content);
     shell::ScriptText script;
-    EXPECT_TRUE(shell::read_script_file("script.txt", script));
+    EXPECT_TRUE(shell::read_script_file("script.txt", script).loaded());
     return script;
   }
   test_support::WorkingFolder folder;

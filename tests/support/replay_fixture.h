@@ -52,8 +52,8 @@ inline music::XmSong song_with(int channels, int rows, const std::vector<PlacedC
 class PlayingModule {
  public:
   explicit PlayingModule(const music::XmSong& song) {
-    music::ModuleLoad load = load_bytes(music::write_xm(song));
-    EXPECT_TRUE(load.module) << load.reason;
+    test_support::LoadedModule load = load_bytes(music::write_xm(song));
+    EXPECT_TRUE(load.module) << load.result.reason;
     module_ = std::move(load.module);
     music::sound_system.voice_pool = music::VoicePool{};
     music::open_voice_pool(music::intro_mix_rate);

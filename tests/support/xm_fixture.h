@@ -32,12 +32,24 @@ inline music::FileHandle open_served_file(const char*) {
   return file;
 }
 
+// A module as load_module gives it (none when refused), with the loader's word on it.
+struct LoadedModule {
+  music::OwnedModule module;
+  base::LoadResult result;
+};
+
+inline LoadedModule load_file(const char* path) {
+  LoadedModule load;
+  load.module = music::load_module(path, load.result);
+  return load;
+}
+
 // Loads the bytes as load_module loads a file, through the in-memory file's operations.
-inline music::ModuleLoad load_bytes(const Bytes& bytes) {
+inline LoadedModule load_bytes(const Bytes& bytes) {
   served_file() = bytes;
   music::set_file_callbacks(open_served_file, music::memory_close, music::memory_read, music::memory_seek,
                             music::memory_tell);
-  return music::load_module("served.xm");
+  return load_file("served.xm");
 }
 
 inline void put_u16(Bytes& file, std::size_t at, std::uint16_t v) {

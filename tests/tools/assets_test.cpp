@@ -100,7 +100,7 @@ TEST(DefaultAssets, GlyphSheetsCoverEveryCellWithValuesUpToFifteen) {
 
 TEST(DefaultAssets, ScrollTextsUseOnlyCharactersTheScrollFontHas) {
   shell::ScriptText script;
-  ASSERT_TRUE(shell::read_script_file((committed / "zarn.dat").c_str(), script));
+  ASSERT_TRUE(shell::read_script_file((committed / "zarn.dat").c_str(), script).loaded());
   scene::create_large_font();
   for (int part = 0; part < 2; ++part) {
     ASSERT_FALSE(script.parts[part].empty());

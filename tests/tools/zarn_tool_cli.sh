@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# zarn-tool's command line: exit codes 0 (done), 1 (the work failed), 2 (wrong command line), an NFO
-# that is signed and then checked, "-" for standard output, a directory where a file should be, and a
-# full file system. Usage: zarn_tool_cli.sh ZARN_TOOL WORK_DIR
+# zarn-tool's command line: exit codes 0 (done), 1 (the work failed), 2 (wrong command line, said in one
+# line), generated help, an NFO that is signed and then checked, "-" for standard output, a directory
+# where a file should be, and a full file system. Usage: zarn_tool_cli.sh ZARN_TOOL WORK_DIR
 set -u
 tool=$1
 work=$2
@@ -48,16 +48,42 @@ for bad in "render x.xm out.wav --seconds nan" "render x.xm out.wav --seconds 1x
   expect 2 xm $bad
 done
 
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# A wrong command line is one line on stderr that names what is wrong, and nothing on stdout.
+while IFS='|' read -r args named; do
+  "$tool" $args > out.txt 2> err.txt
+  code=$?
+  [ "$code" -eq 2 ] || fail "zarn-tool $args exited $code, expected 2"
+  [ ! -s out.txt ] || fail "zarn-tool $args wrote to stdout: $(cat out.txt)"
+  [ "$(wc -l < err.txt)" -eq 1 ] && grep -q -- "$named" err.txt || fail "zarn-tool $args said: $(cat err.txt)"
+done <<'LINES'
+frobnicate|'frobnicate'
+nfo frobnicate plain.nfo|'frobnicate'
+xm render x.xm out.wav --seconds nan|--seconds.*'nan'
+xm render x.xm|OUT.wav
+preview --every 3x|--every.*'3x'
+preview --press 100:enter|--press.*'100:enter'
+record capture.mp4 --height 1081|--height.*'1081'
+obj render tetrahedron.3d out.png --time 12ms|--time.*'12ms'
+obj check tetrahedron.3d extra|extra
+xm play x.xm --frobnicate|--frobnicate
+LINES
+
+# Help is generated for every command and subcommand: on stdout, exit 0.
+for args in "--help" "xm --help" "xm render --help" "record --help" "nfo sign -h"; do
+  "$tool" $args > out.txt 2> err.txt || fail "zarn-tool $args exited $?"
+  grep -q "^Usage: zarn-tool" out.txt || fail "zarn-tool $args printed: $(cat out.txt err.txt)"
+done
+
 # Signing twice keeps one trailer: the file grew by 18 bytes once.
 size_plain=$(stat -c %s plain.nfo)
 size_signed=$(stat -c %s signed.nfo)
 [ "$size_signed" -eq $((size_plain + 18)) ] || { echo "FAIL: signed file is $size_signed bytes, expected $((size_plain + 18))"; failures=$((failures + 1)); }
 cmp -n "$size_plain" plain.nfo signed.nfo || { echo "FAIL: signing changed the text"; failures=$((failures + 1)); }
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # A directory given as a file: one line saying why, and exit 1.
 for args in "nfo sign folder" "nfo check folder" "obj check folder" "obj render folder out.png" \

@@ -2,6 +2,7 @@
 #include "tools/assets/asset_set.h"
 
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "tools/assets/music_score.h"
 #include "tools/assets/pictures.h"
 #include "tools/assets/texts.h"
+#include "tools/command_line.h"
 #include "tools/file_bytes.h"
 #include "tools/tool_command.h"
 
@@ -76,12 +78,19 @@ bool generate_assets(const std::filesystem::path& dir, std::FILE* progress) {
   return write_file(dir / "preview.png", make_contact_sheet(pictures), progress);
 }
 
-int assets_main(int argc, char** argv) {
-  if (argc != 1 || std::string(argv[0]) == "--help" || std::string(argv[0]) == "-h") {
-    std::fputs("usage: zarn-tool assets OUTDIR   make the default asset set in OUTDIR\n", argc == 1 ? stdout : stderr);
-    return argc == 1 ? exit_ok : exit_usage;
-  }
-  return generate_assets(argv[0], stdout) ? exit_ok : exit_failure;
+namespace {
+
+int make_assets(const std::string& folder) { return generate_assets(folder, stdout) ? exit_ok : exit_failure; }
+
+void define_assets(CLI::App& command, CommandRun& run) {
+  auto folder = std::make_shared<std::string>();
+  command.add_option("OUTDIR", *folder, "the folder to make them in")->required();
+  run_on_request(command, run, folder, make_assets);
 }
+
+}  // namespace
+
+const Command assets_command = {"assets", "makes the default asset set (pictures, fonts, script, object, NFO)",
+                                define_assets};
 
 }  // namespace tools::assets

@@ -16,24 +16,7 @@ constexpr int sheet_width = 1296;
 constexpr int sheet_height = 800;
 constexpr int margin = 8;
 
-struct RgbCanvas {
-  int width, height;
-  std::vector<std::uint8_t> rgb;
-  RgbCanvas(int w, int h) : width(w), height(h), rgb(static_cast<std::size_t>(w) * h * 3) {
-    for (std::size_t i = 0; i < rgb.size(); i += 3) {
-      rgb[i] = 24;
-      rgb[i + 1] = 24;
-      rgb[i + 2] = 30;
-    }
-  }
-  void put(int x, int y, Rgb c) {
-    if (x < 0 || y < 0 || x >= width || y >= height) return;
-    std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-    p[0] = c.r;
-    p[1] = c.g;
-    p[2] = c.b;
-  }
-};
+constexpr Rgb background{24, 24, 30};
 
 // Pastes an indexed picture through its palette, each pixel as a zoom x zoom square.
 void paste(RgbCanvas& canvas, const IndexedImage& image, int left, int top, int zoom = 1) {
@@ -65,8 +48,7 @@ void paste_lit_logo(RgbCanvas& canvas, const IndexedImage& logo, int left, int t
   scene::draw_lit_logo(frame.data(), 7000, bitmap, *tables);
   for (int y = 0; y < base::frame_height; ++y) {
     for (int x = 0; x < base::frame_width; ++x) {
-      const Rgb888 c = rgb888_of(frame[y * base::frame_width + x]);
-      canvas.put(left + x, top + y, {c.r, c.g, c.b});
+      canvas.put(left + x, top + y, rgb888_of(frame[y * base::frame_width + x]));
     }
   }
 }
@@ -74,7 +56,7 @@ void paste_lit_logo(RgbCanvas& canvas, const IndexedImage& logo, int left, int t
 }  // namespace
 
 std::vector<std::uint8_t> make_contact_sheet(const SheetPictures& p) {
-  RgbCanvas canvas(sheet_width, sheet_height);
+  RgbCanvas canvas(sheet_width, sheet_height, background);
   paste(canvas, p.logo, margin, margin);
   paste_lit_logo(canvas, p.logo, 2 * margin + 640, margin);
   const int row2 = 2 * margin + 480;
@@ -84,7 +66,7 @@ std::vector<std::uint8_t> make_contact_sheet(const SheetPictures& p) {
   const int row3 = row2 + 150 + margin;
   paste(canvas, p.large_font, margin, row3, 2);
   paste(canvas, p.small_font, 2 * margin + 640, row3, 2);
-  return encode_png_rgb(canvas.rgb.data(), canvas.width, canvas.height);
+  return encode_png(canvas);
 }
 
 }  // namespace tools::assets

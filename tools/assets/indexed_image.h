@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "tools/png_file.h"
+
 namespace tools::assets {
 
-struct Rgb {
-  std::uint8_t r = 0, g = 0, b = 0;
-};
+using Rgb = Rgb888;
 
 struct IndexedImage {
   int width = 0;

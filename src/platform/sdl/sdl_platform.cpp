@@ -42,8 +42,8 @@ std::uint8_t virtual_key_of(SDL_Keycode key) {
   if (key >= SDLK_0 && key <= SDLK_9) return static_cast<std::uint8_t>('0' + (key - SDLK_0));
   if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<std::uint8_t>(0x70 + (key - SDLK_F1));
   switch (key) {
-    case SDLK_SPACE: return 0x20;
-    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_SPACE: return key_space;
+    case SDLK_ESCAPE: return key_escape;
     case SDLK_RETURN: return 0x0D;
     case SDLK_BACKSPACE: return 0x08;
     case SDLK_TAB: return 0x09;
