@@ -41,13 +41,17 @@ std::string command_path(CLI::App& command) {
   return path;
 }
 
+// Whether the parse ended in a command that needs one of its subcommands and got none.
+bool wants_a_command(CLI::App& last) {
+  return last.get_require_subcommand_min() > 0 && last.get_subcommands().empty();
+}
+
 // What is wrong with the line: a word where a command should be is named as such, rather than as the
 // missing command it leaves.
 std::string problem_of(CLI::App& command, const CLI::ParseError& error) {
   CLI::App& last = deepest_command(command);
   const std::vector<std::string> left = last.remaining();
-  const bool wants_a_command = last.get_require_subcommand_min() > 0 && last.get_subcommands().empty();
-  if (wants_a_command && !left.empty()) return "no command named '" + left.front() + "'";
+  if (wants_a_command(last) && !left.empty()) return "no command named '" + left.front() + "'";
   return error.what();
 }
 
@@ -59,6 +63,12 @@ int parse_and_run(CLI::App& command, std::vector<std::string> reversed, const Co
   } catch (const CLI::CallForHelp& help) {
     return command.exit(help);
   } catch (const CLI::ParseError& error) {
+    // A line that stops where a command should follow ("zarn-tool", "zarn-tool xm") asks what there is.
+    CLI::App& last = deepest_command(command);
+    if (wants_a_command(last) && last.remaining().empty()) {
+      std::fputs(last.help().c_str(), stderr);
+      return exit_usage;
+    }
     const std::string path = command_path(command);
     std::fprintf(stderr, "%s: %s (see %s --help)\n", path.c_str(), problem_of(command, error).c_str(), path.c_str());
     return exit_usage;

@@ -73,6 +73,14 @@ obj check tetrahedron.3d extra|extra
 xm play x.xm --frobnicate|--frobnicate
 LINES
 
+# A line that stops where a command should follow lists the commands on stderr, exit 2.
+for args in "" "xm" "nfo" "obj"; do
+  "$tool" $args > out.txt 2> err.txt
+  code=$?
+  [ "$code" -eq 2 ] || fail "zarn-tool $args exited $code, expected 2"
+  grep -q "^Usage: zarn-tool" err.txt && grep -q "^Subcommands:" err.txt || fail "zarn-tool $args said: $(cat err.txt)"
+done
+
 # Help is generated for every command and subcommand: on stdout, exit 0.
 for args in "--help" "xm --help" "xm render --help" "record --help" "nfo sign -h"; do
   "$tool" $args > out.txt 2> err.txt || fail "zarn-tool $args exited $?"
