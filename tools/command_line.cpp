@@ -66,7 +66,7 @@ int parse_and_run(CLI::App& command, std::vector<std::string> reversed, const Co
     // A line that stops where a command should follow ("zarn-tool", "zarn-tool xm") asks what there is.
     CLI::App& last = deepest_command(command);
     if (wants_a_command(last) && last.remaining().empty()) {
-      std::fputs(last.help().c_str(), stderr);
+      std::fputs(command.help().c_str(), stderr);  // from the top, for the whole "zarn-tool xm" path
       return exit_usage;
     }
     const std::string path = command_path(command);
