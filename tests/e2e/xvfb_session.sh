@@ -3,6 +3,7 @@
 # Source this file, then: e2e_start ASSET_DIR; e2e_wait_window [NAME]; e2e_tap KEY; e2e_screenshot FILE;
 # e2e_wait_exit SECONDS (sets E2E_EXIT); e2e_stop. Needs Xvfb, xdotool, xwd and ImageMagick's convert.
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../support/stop_processes.sh"
 
 E2E_ZARN=${E2E_ZARN:?set E2E_ZARN to the zarn program}
 E2E_CONVERT=/usr/bin/convert
@@ -120,12 +121,7 @@ e2e_kill_display() {
 
 # Ends what is still running: politely first, then for good.
 e2e_stop() {
-  local pid
-  for pid in $E2E_PID $E2E_XVFB_PID; do
-    kill "$pid" 2>/dev/null || continue
-    for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -9 "$pid" 2>/dev/null
-  done
+  stop_processes $E2E_PID $E2E_XVFB_PID
   wait 2>/dev/null
   return 0
 }

@@ -12,6 +12,7 @@ set -u
 exe=$(realpath "$1")
 assets=$(realpath "$2")
 shots=$3
+source "$(dirname "$0")/../support/stop_processes.sh"
 mkdir -p "$shots"
 shots=$(realpath "$shots")
 log=$shots/wine.log
@@ -22,12 +23,7 @@ xvfb_pid=""
 zarn_pid=""
 
 finish() {
-  local pid
-  for pid in $zarn_pid $xvfb_pid; do
-    kill "$pid" 2>/dev/null || continue
-    for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -9 "$pid" 2>/dev/null
-  done
+  stop_processes $zarn_pid $xvfb_pid
   [ -d "$work/prefix" ] && WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1
   wait 2>/dev/null
   rm -rf "$work"
