@@ -157,6 +157,44 @@ async function playIntro(page, url, log) {
   check('no thread was left behind and nothing failed', stuck.length === 0, stuck.join(' | '));
 }
 
+// Without zarn.dat the program says so in a message on the page, waits for OK, and ends.
+async function reportMissingScript(page, url) {
+  await page.evaluateOnNewDocument(() => {
+    window.Module = { onRuntimeInitialized: () => FS.unlink('/zarn.dat') };
+  });
+  await page.goto(url);
+  const shown = await waitFor(() => page.evaluate(() => !document.getElementById('message').hidden),
+                              (open) => open, 15000);
+  await page.screenshot({ path: join(outDir, 'no-script-message.png') });
+  const message = await page.evaluate(() => ({
+    caption: document.getElementById('message-caption').textContent,
+    text: document.getElementById('message-text').textContent,
+    events: Module.zarnPage.events.join(', '),
+  }));
+  check('without zarn.dat the page shows the message',
+        shown && message.caption === 'ZARN' && message.text === "Can't find data file zarn.dat",
+        `"${message.caption}: ${message.text}"`);
+  await sleep(300);
+  const waiting = await page.evaluate(() => !Module.zarnPage.ended);
+  check('the program waits for OK', waiting && message.events === '', `events "${message.events}"`);
+  await page.click('#message-ok');
+  const ended = await waitFor(() => page.evaluate(() => Module.zarnPage.events.join(', ')),
+                              (events) => events.includes('exit'), 10000);
+  await page.screenshot({ path: join(outDir, 'no-script-end.png') });
+  check('after OK the program ends without a window', ended === 'exit 0', `events "${ended}"`);
+}
+
+// A fresh page in the browser with its console kept in `log`.
+async function openPage(browser, log) {
+  const page = await browser.newPage();
+  page.on('console', (message) => log.push(`${message.type()}: ${message.text()}`));
+  page.on('pageerror', (error) => log.push(`pageerror: ${error.message}`));
+  page.on('response', (response) => {
+    if (response.status() >= 400) log.push(`error: ${response.status()} for ${response.url()}`);
+  });
+  return page;
+}
+
 async function main() {
   rmSync(outDir, { recursive: true, force: true });
   mkdirSync(outDir, { recursive: true });
@@ -169,18 +207,15 @@ async function main() {
     defaultViewport: { width: 1024, height: 768 },
   });
   const log = [];
+  const messageLog = [];
   try {
-    const page = await browser.newPage();
-    page.on('console', (message) => log.push(`${message.type()}: ${message.text()}`));
-    page.on('pageerror', (error) => log.push(`pageerror: ${error.message}`));
-    page.on('response', (response) => {
-      if (response.status() >= 400) log.push(`error: ${response.status()} for ${response.url()}`);
-    });
-    await playIntro(page, url, log);
+    await playIntro(await openPage(browser, log), url, log);
+    await reportMissingScript(await openPage(browser, messageLog), url);
   } catch (error) {
     check('the page plays through', false, String(error));
   } finally {
     writeFileSync(join(outDir, 'console.txt'), log.join('\n') + '\n');
+    writeFileSync(join(outDir, 'no-script-console.txt'), messageLog.join('\n') + '\n');
     await browser.close();
     server.close();
   }

@@ -1,8 +1,9 @@
 // The page's half of the web platform, on the page's own thread: draws the program's frames on the
 // canvas once per display refresh, hands it the keys as Windows virtual-key codes, plays its wave buffer
 // through an AudioWorklet, shows its message boxes and, when it has ended, how to watch again.
-// Loaded before the program's zarn.js, which finds its settings in Module.
-var Module = (function () {
+// Loaded before the program's zarn.js, which finds its settings in Module; settings the page was given
+// before (a test's hooks) are kept.
+var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function () {
   const frameWidth = 640;
   const frameHeight = 480;
 
@@ -182,4 +183,4 @@ var Module = (function () {
       showEnd('the intro stopped (' + what + '): press F5 to watch again');
     },
   };
-})();
+})());
