@@ -108,6 +108,17 @@ async function playIntro(page, url, log) {
   const early = litShare(await page.evaluate(framePixels, 200, 35));
   check('no verdict shows at once', early < 0.01, `lit share of the verdict rows ${early.toFixed(3)}`);
 
+  // The picture at whole multiples of its size while they fit, else fitted, always 4:3.
+  for (const [width, height, shown] of [[1024, 768, '640x480'], [1400, 1000, '1280x960'], [500, 400, '500x375']]) {
+    await page.setViewport({ width, height });
+    const size = await waitFor(() => page.evaluate(() => {
+      const style = document.getElementById('screen').style;
+      return `${parseInt(style.width)}x${parseInt(style.height)}`;
+    }), (seen) => seen === shown, 2000);
+    check(`a ${width}x${height} page shows the picture at ${shown}`, size === shown, size);
+  }
+  await page.setViewport({ width: 1024, height: 768 });
+
   // The verdict's first two lines lie on rows 200 to 234 of the frame.
   const verdictStart = Date.now();
   const verdict = await waitFor(async () => litShare(await page.evaluate(framePixels, 200, 35)),
