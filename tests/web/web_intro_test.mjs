@@ -195,6 +195,19 @@ async function reportMissingScript(page, url) {
   check('after OK the program ends without a window', ended === 'exit 0', `events "${ended}"`);
 }
 
+// Served without the headers of cross-origin isolation, the page says which headers it needs.
+async function reportMissingHeaders(page, url) {
+  await page.goto(url);
+  const line = await waitFor(() => page.evaluate(() => {
+    const end = document.getElementById('end');
+    return end.hidden ? '' : end.textContent;
+  }), (text) => text !== '', 10000);
+  await page.screenshot({ path: join(outDir, 'no-headers.png') });
+  check('served without the headers, the page names them',
+        line.includes('Cross-Origin-Opener-Policy: same-origin') &&
+        line.includes('Cross-Origin-Embedder-Policy: require-corp'), `"${line}"`);
+}
+
 // A fresh page in the browser with its console kept in `log`.
 async function openPage(browser, log) {
   const page = await browser.newPage();
@@ -211,6 +224,8 @@ async function main() {
   mkdirSync(outDir, { recursive: true });
   const server = await serveFolder(pageDir);
   const url = `http://127.0.0.1:${server.address().port}/`;
+  const plainServer = await serveFolder(pageDir, 0, { isolated: false });
+  const plainUrl = `http://127.0.0.1:${plainServer.address().port}/`;
   const browser = await puppeteer.launch({
     executablePath: chromium,
     headless: true,
@@ -222,6 +237,7 @@ async function main() {
   try {
     await playIntro(await openPage(browser, log), url, log);
     await reportMissingScript(await openPage(browser, messageLog), url);
+    await reportMissingHeaders(await openPage(browser, []), plainUrl);
   } catch (error) {
     check('the page plays through', false, String(error));
   } finally {
@@ -229,6 +245,7 @@ async function main() {
     writeFileSync(join(outDir, 'no-script-console.txt'), messageLog.join('\n') + '\n');
     await browser.close();
     server.close();
+    plainServer.close();
   }
   console.log(`screenshots and the page's console in ${outDir}`);
   console.log(`${passed} passed, ${failed} failed`);

@@ -166,6 +166,11 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     if (!document.fullscreenElement) document.documentElement.requestFullscreen().catch(() => {});
   });
   document.addEventListener('DOMContentLoaded', function () {
+    // Without the two headers the browser gives the page no shared memory, and the program cannot start.
+    if (!window.crossOriginIsolated) {
+      showEnd('This page needs to be served with the headers "Cross-Origin-Opener-Policy: same-origin" ' +
+              'and "Cross-Origin-Embedder-Policy: require-corp".');
+    }
     element('message-ok').addEventListener('click', function () {
       element('message').hidden = true;
       Module._zarn_web_message_closed();
