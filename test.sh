@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test, then the Windows program cross-built and run under Wine, then
-# the tests of the threads (life cycle, NFO screen, sound) and the real program under ThreadSanitizer, then the
-# unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds everything and runs every test, then the Windows program cross-built and run under Wine, then the
+# web page built with emscripten and played in headless Chromium, then the tests of the threads (life cycle,
+# NFO screen, sound) and the real program under ThreadSanitizer, then the unit tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,9 @@ ctest --test-dir build/release --output-on-failure -j "$jobs"
 
 scripts/build-win32.sh build/win32
 ctest --test-dir build/win32 --output-on-failure
+
+scripts/build-web.sh build/web
+ctest --test-dir build/web --output-on-failure
 
 # The test programs whose tests carry the label threads (target thread_tests), and the program itself.
 scripts/build.sh build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_SANITIZE=thread -DZARN_BUILD_BENCH=OFF \

@@ -9,6 +9,7 @@
 # would leave their calls unresolved). The backends:
 #   zarn_platform_sdl       the intro on Linux: window, frame buffer and wave device through SDL2
 #   zarn_platform_win32     the intro on Windows: DirectDraw and wave-out
+#   zarn_platform_web       the intro in a web page: a canvas, DOM key events and an AudioWorklet
 #   zarn_platform_headless  the tool, the tests and the benchmarks: no window, and a wave device that moves
 #                           only when its caller plays it
 function(zarn_program name)

@@ -1,5 +1,5 @@
-// What the portable program needs of a platform. Every backend (sdl/, win32/, headless/) implements all of it;
-// an executable links exactly one backend.
+// What the portable program needs of a platform. Every backend (sdl/, win32/, web/, headless/) implements
+// all of it; an executable links exactly one backend.
 //
 // Threads: create_window, run_message_loop and destroy_window belong to the main thread; present belongs
 // to the frame thread; request_quit, tick_ms and message_box may be called from any thread.
