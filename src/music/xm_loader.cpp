@@ -22,7 +22,6 @@ constexpr std::int64_t header_size_position = 60;
 constexpr std::uint8_t file_note_key_off = 97;
 constexpr std::int32_t missing_pattern_rows = 64;
 constexpr std::uint8_t full_global_volume = 64;
-constexpr std::uint8_t packed_cell_flag = 0x80;
 // The most bytes a cell takes: a flag byte and all five fields.
 constexpr std::size_t max_cell_bytes = 6;
 constexpr std::int64_t module_name_position = 17;
