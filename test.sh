@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, then the Windows program cross-built and run under Wine, then the
-# web page built with emscripten and played in headless Chromium, then the tests of the threads (life cycle,
-# NFO screen, sound) and the real program under ThreadSanitizer, then the unit tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# fuzz targets over their regression inputs, then the web page built with emscripten and played in
+# headless Chromium, then the tests of the threads (life cycle, NFO screen, sound) and the real program
+# under ThreadSanitizer, then the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +14,9 @@ ctest --test-dir build/release --output-on-failure -j "$jobs"
 
 scripts/build-win32.sh build/win32
 ctest --test-dir build/win32 --output-on-failure
+
+# Every fuzz target once over its seeds and the inputs that once broke it: a check, not a campaign.
+scripts/fuzz.sh regress
 
 scripts/build-web.sh build/web
 ctest --test-dir build/web --output-on-failure

@@ -1,0 +1,14 @@
+// The XM loader over any bytes: it loads, or refuses with a reason; never reads or writes outside memory.
+#include <cstdint>
+#include <cstdlib>
+
+#include "served_module.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool installed = (fuzz::install_served_module(), true);
+  (void)installed;
+  base::LoadResult result;
+  const music::OwnedModule module = fuzz::load_served(data, size, result);
+  if (module ? !result.loaded() : result.reason.empty()) std::abort();
+  return 0;
+}
