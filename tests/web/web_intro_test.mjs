@@ -3,9 +3,15 @@
 // "N passed, N failed".
 //   node web_intro_test.mjs PAGE_DIR OUT_DIR [CHROMIUM]
 import { mkdirSync, rmSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { homedir } from 'node:os';
 import { join } from 'node:path';
-import puppeteer from 'puppeteer-core';
 import { serveFolder } from '../../scripts/web-server.mjs';
+
+// The driver lives outside the source tree, where scripts/install-web-test-deps.sh installs it.
+const driverDir = process.env.ZARN_WEB_TEST_DRIVER ||
+    join(process.env.XDG_CACHE_HOME || join(homedir(), '.cache'), 'zarn', 'web-test-driver');
+const puppeteer = createRequire(join(driverDir, 'package.json'))('puppeteer-core');
 
 const [pageDir, outDir, chromium = '/usr/bin/chromium'] = process.argv.slice(2);
 if (!pageDir || !outDir) {
