@@ -5,8 +5,6 @@
 #include "served_module.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool installed = (fuzz::install_served_module(), true);
-  (void)installed;
   base::LoadResult result;
   const music::OwnedModule module = fuzz::load_served(data, size, result);
   if (module ? !result.loaded() : result.reason.empty()) std::abort();

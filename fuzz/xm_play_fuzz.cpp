@@ -38,7 +38,7 @@ void for_each_spare_region(const music::Module& module, Mark mark) {
 void open_sound_once() {
   static const bool opened = [] {
     platform::headless::reset();
-    fuzz::install_served_module();
+    music::install_served_bytes({});  // open_sound wants the file operations in place
     return music::open_sound(music::intro_mix_rate);
   }();
   if (!opened) std::abort();  // the harness, not the input

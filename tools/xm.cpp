@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "music/memory_file.h"
+#include "music/offline_render.h"
 #include "music/replay.h"
 #include "music/sound_system.h"
 #include "music/xm_loader.h"
@@ -25,7 +26,6 @@
 #include "tools/song_passes.h"
 #include "tools/tool_command.h"
 #include "tools/wav_file.h"
-#include "music/offline_render.h"
 #include "tools/xm_play.h"
 
 namespace tools {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "music/file_callbacks.h"
 
@@ -35,5 +36,10 @@ std::int32_t memory_tell(FileHandle file);
 
 // Installs the five memory_ operations as the loader's file operations.
 void install_memory_file();
+
+// Installs file operations whose open hands out a copy of `bytes`, whatever name it is asked for, read
+// through the memory_ operations: how tests and fuzzing give the loader a file made in memory. The bytes
+// must stay as they are until the next install.
+void install_served_bytes(std::span<const std::uint8_t> bytes);
 
 }  // namespace music

@@ -24,14 +24,6 @@ inline Bytes& served_file() {
   return bytes;
 }
 
-inline music::FileHandle open_served_file(const char*) {
-  auto* file = new music::MemoryFile;
-  file->size = static_cast<std::int32_t>(served_file().size());
-  file->data = std::make_unique<std::uint8_t[]>(served_file().size());
-  std::copy(served_file().begin(), served_file().end(), file->data.get());
-  return file;
-}
-
 // A module as load_module gives it (none when refused), with the loader's word on it.
 struct LoadedModule {
   music::OwnedModule module;
@@ -47,8 +39,7 @@ inline LoadedModule load_file(const char* path) {
 // Loads the bytes as load_module loads a file, through the in-memory file's operations.
 inline LoadedModule load_bytes(const Bytes& bytes) {
   served_file() = bytes;
-  music::set_file_callbacks(open_served_file, music::memory_close, music::memory_read, music::memory_seek,
-                            music::memory_tell);
+  music::install_served_bytes(served_file());
   return load_file("served.xm");
 }
 
