@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and runs with, and the web page's test driver from
-# npm (scripts/install-web-test-deps.sh); does nothing when all are there.
+# Installs the Debian packages the project needs; does nothing when all are there.
+#   scripts/install-deps.sh --play   only what building and playing the intro needs: the compiler, SDL2 and
+#                                    the libraries zarn and zarn-tool link (./run.sh)
+#   scripts/install-deps.sh          everything the tests, the Windows and web builds, fuzzing and the
+#                                    benchmarks use as well, with the web test's driver from npm (./test.sh)
 set -euo pipefail
 
-packages=(
+play_packages=(
   g++ cmake ninja-build pkg-config    # the build
   libsdl2-dev                         # the window, keyboard and sound of the Linux build
-  libgtest-dev libbenchmark-dev       # unit tests and benchmarks
   libfreetype-dev fonts-dejavu-core   # the asset generator rasterises its lettering from DejaVu
   libpng-dev zlib1g-dev               # PNG pictures of the tools
   libcli11-dev                        # zarn-tool's command line
+)
+test_packages=(
+  libgtest-dev libbenchmark-dev       # unit tests and benchmarks
   xvfb xauth xdotool x11-apps x11-utils imagemagick  # end-to-end runs on a virtual display
   xfonts-base                         # the X fonts message boxes are drawn with on a bare X server
   g++-mingw-w64-x86-64 wine wine64    # the Windows program, cross-built and run under Wine
@@ -19,6 +24,14 @@ packages=(
   emscripten chromium                 # the web page, and the browser its test plays it in
   clang libclang-rt-14-dev            # the fuzz targets: libFuzzer with AddressSanitizer
 )
+
+packages=("${play_packages[@]}")
+play_only=false
+if [ "${1:-}" = "--play" ]; then
+  play_only=true
+else
+  packages+=("${test_packages[@]}")
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -34,4 +47,4 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${as_root[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-"$(dirname "$0")/install-web-test-deps.sh"
+$play_only || "$(dirname "$0")/install-web-test-deps.sh"
