@@ -12,14 +12,21 @@ rm -f "$log".*
 suppressions="$(cd "$(dirname "$0")" && pwd)/tsan_system_libraries.supp"
 export TSAN_OPTIONS="log_path=$log halt_on_error=0 suppressions=$suppressions"
 
+failed() { echo "FAIL: $*"; cat "$log".* 2>/dev/null; exit 1; }
+
 e2e_start "$2" || exit 1
 e2e_wait_window || exit 1
-# Every memory access is checked, so a frame takes far longer than on a plain build: keys are held for
-# seconds, so that frames far apart still see them.
-sleep 3
+# Every memory access is checked, so frames come far apart: each step waits for what the screen shows,
+# and keys are held until a frame has seen them.
+e2e_wait_lit 120 "$3/verdict.png" 0.01 "$E2E_VERDICT_LINES" || failed "no verdict within 120 s"
+echo "verdict seen $WAITED s after the window appeared"
 e2e_key_down space
-sleep 10
+wait_until 120 0.5 e2e_logo_lit "$3/intro-1.png" || failed "no intro within 120 s of space"
 e2e_key_up space
+wait_until 120 0.5 e2e_moved_since "$3/intro-2.png" "$3/intro-1.png" || failed "the intro does not move"
+echo "the intro moved within $WAITED s"
+# Not a wait for anything: how long the frame thread, the wave thread and the audio callback run side by
+# side under the checker.
 sleep 5
 e2e_key_down Escape
 e2e_wait_exit 120

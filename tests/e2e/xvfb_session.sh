@@ -1,39 +1,28 @@
 #!/usr/bin/env bash
 # Runs the real zarn program on a virtual X display and drives it like a person would.
 # Source this file, then: e2e_start ASSET_DIR; e2e_wait_window [NAME]; e2e_tap KEY; e2e_screenshot FILE;
-# e2e_wait_exit SECONDS (sets E2E_EXIT); e2e_stop. Needs Xvfb, xdotool, xwd and ImageMagick's convert.
+# e2e_wait_lit SECONDS FILE BOUND [GEOMETRY]; e2e_wait_exit SECONDS (sets E2E_EXIT); e2e_stop. Every wait
+# polls for what it waits for, up to a deadline generous enough for a loaded machine.
+# Needs Xvfb, xdotool, xwd and ImageMagick's convert.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/stop_processes.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/virtual_display.sh"
 
 E2E_ZARN=${E2E_ZARN:?set E2E_ZARN to the zarn program}
 E2E_CONVERT=/usr/bin/convert
-E2E_XVFB_PID=""
 E2E_PID=""
 E2E_EXIT=""
 E2E_WINDOW=""
 # What the program prints on stderr, kept beside the screenshots.
 E2E_STDERR=${E2E_STDERR:-/dev/null}
+# What the X server prints.
+E2E_XVFB_LOG=${E2E_XVFB_LOG:-/dev/null}
 # SDL's audio driver for the program: "dummy" plays nothing; "disk" writes what it plays to
 # SDL_DISKAUDIOFILE, which shows whether a sound device was opened at all.
 E2E_AUDIODRIVER=${E2E_AUDIODRIVER:-dummy}
 
-# Starts Xvfb on the first free display number from 90 on.
-e2e_start_display() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    E2E_XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
-  done
-  echo "e2e: cannot start Xvfb" >&2
-  return 1
-}
+# Starts Xvfb with a 1024x768 screen on a number of its own choosing.
+e2e_start_display() { start_virtual_display 1024x768x24 "$E2E_XVFB_LOG"; }
 
 # Starts the program in ASSET_DIR, on the display that e2e_start_display made (or whatever DISPLAY says
 # when given "nodisplay").
@@ -49,19 +38,22 @@ e2e_window_named() {
   xwininfo -root -tree 2>/dev/null | awk -v title="\"$1\":" '$2 == title { print $1; exit }'
 }
 
-# Waits until a window of that title (default the program's "[-ZARN-]") exists and gives it the keyboard.
-# Start-up computes its tables first, which takes a while on a busy machine: up to 30 seconds.
+# Waits until a window of that title (default the program's "[-ZARN-]") exists and has the keyboard.
+# Start-up computes its tables first, and a cold or busy machine loads the program slowly: up to 60 s.
 e2e_wait_window() {
   local title=${1:-[-ZARN-]}
-  E2E_WINDOW=""
-  for _ in $(seq 300); do
-    E2E_WINDOW=$(e2e_window_named "$title")
-    [ -n "$E2E_WINDOW" ] && break
-    kill -0 "$E2E_PID" 2>/dev/null || break
-    sleep 0.1
-  done
+  wait_until 60 0.1 e2e_window_focused_or_end "$title"
+  e2e_ended && { echo "e2e: the program ended before a window '$title' had the keyboard" >&2; return 1; }
   [ -n "$E2E_WINDOW" ] || { echo "e2e: no window '$title' appeared" >&2; return 1; }
-  xdotool windowfocus --sync "$E2E_WINDOW"
+}
+
+# True once a window of that title has the keyboard (E2E_WINDOW is its id), or the program has ended.
+# A window found may be gone a moment later: SDL replaces its first window when that one cannot take the
+# renderer, and focusing a window that is gone fails, so this is tried again until it holds.
+e2e_window_focused_or_end() {
+  e2e_ended && return 0
+  E2E_WINDOW=$(e2e_window_named "$1")
+  [ -n "$E2E_WINDOW" ] && timeout 10 xdotool windowfocus --sync "$E2E_WINDOW" 2>/dev/null
 }
 
 # A quick tap, down and straight up again, as xdotool types it: shorter than a frame on a busy machine.
@@ -70,7 +62,11 @@ e2e_tap() { xdotool key "$1"; }
 e2e_key_down() { xdotool keydown "$1"; }
 e2e_key_up() { xdotool keyup "$1"; }
 
-e2e_screenshot() { xwd -root -silent | "$E2E_CONVERT" xwd:- "$1"; }
+# A screenshot of the whole screen into FILE; E2E_SHOT_MS is when it was taken (now_ms).
+e2e_screenshot() {
+  E2E_SHOT_MS=$(now_ms)
+  xwd -root -silent | "$E2E_CONVERT" xwd:- "$1"
+}
 
 # Share of the pixels of a picture (or of its crop GEOMETRY, e.g. 400x200+100+50) that are not black
 # (above 2% brightness), 0 to 1.
@@ -78,6 +74,39 @@ e2e_lit_share() {
   local crop=()
   [ -n "${2:-}" ] && crop=(-crop "$2" +repage)
   "$E2E_CONVERT" "$1" "${crop[@]}" -colorspace Gray -threshold 2% -format '%[fx:mean]' info:
+}
+
+# Takes a screenshot into FILE and tells whether more than the share BOUND of its pixels (or of its crop
+# GEOMETRY) are lit: e2e_shot_lit FILE BOUND [GEOMETRY].
+e2e_shot_lit() {
+  e2e_screenshot "$1"
+  e2e_above "$(e2e_lit_share "$1" "${3:-}")" "$2"
+}
+
+# Takes screenshots into FILE until more than the share BOUND of its pixels (or of its crop GEOMETRY)
+# are lit, for up to SECONDS: e2e_wait_lit SECONDS FILE BOUND [GEOMETRY]. WAITED holds how long it took,
+# E2E_SHOT_MS when the last shot was taken.
+e2e_wait_lit() {
+  local seconds=$1
+  shift
+  wait_until "$seconds" 0.1 e2e_shot_lit "$@"
+}
+
+# The picture fills the 1024x768 screen at 1.6 times its size. Where the NFO verdict's first two lines
+# are (rows 200 to 234 of the frame, between the blue lines), and the middle of the lit logo.
+E2E_VERDICT_LINES=1000x58+16+318
+E2E_LOGO_MIDDLE=640x200+192+260
+
+# Takes a screenshot into FILE and tells whether the logo in its middle is lit, as in the intro.
+e2e_logo_lit() {
+  e2e_screenshot "$1"
+  e2e_above "$(e2e_brightness "$1" "$E2E_LOGO_MIDDLE")" 0.2
+}
+
+# Takes a screenshot into FILE and tells whether more than 2% of its pixels differ from PICTURE's.
+e2e_moved_since() {
+  e2e_screenshot "$1"
+  e2e_above "$(e2e_changed_share "$2" "$1")" 0.02
 }
 
 # Mean brightness of a picture or of its crop, 0 to 1.
@@ -102,26 +131,22 @@ e2e_above() { awk -v x="$1" -v bound="$2" 'BEGIN { exit !(x > bound) }'; }
 
 # Waits up to SECONDS for the program to end; E2E_EXIT is its exit code, or "timeout".
 e2e_wait_exit() {
-  local deadline=$((SECONDS + $1))
-  while kill -0 "$E2E_PID" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
-  if kill -0 "$E2E_PID" 2>/dev/null; then
-    E2E_EXIT=timeout
-  else
+  if wait_until "$1" 0.1 e2e_ended; then
     wait "$E2E_PID"
     E2E_EXIT=$?
+  else
+    E2E_EXIT=timeout
   fi
 }
 
+e2e_ended() { ! kill -0 "$E2E_PID" 2>/dev/null; }
+
 # The X server goes away under the program, as when a desktop session ends.
-e2e_kill_display() {
-  kill "$E2E_XVFB_PID" 2>/dev/null
-  wait "$E2E_XVFB_PID" 2>/dev/null
-  E2E_XVFB_PID=""
-}
+e2e_kill_display() { stop_virtual_display; }
 
 # Ends what is still running: politely first, then for good.
 e2e_stop() {
-  stop_processes $E2E_PID $E2E_XVFB_PID
+  stop_processes $E2E_PID $VIRTUAL_DISPLAY_PID
   wait 2>/dev/null
   return 0
 }

@@ -109,7 +109,13 @@ async function playIntro(page, url, log) {
   const opened = await waitFor(() => page.evaluate(() => Module.zarnPage.windowOpen), (open) => open, 15000);
   if (!check('the page opens the picture', opened)) return;
   check('the page is cross-origin isolated (shared memory)', await page.evaluate(() => crossOriginIsolated));
-  await sleep(500);
+  // A loaded machine can hold the first frame back: the checks of the NFO screen's timing count from it.
+  const openedAt = Date.now();
+  const firstLit = await waitFor(async () => litShare(await page.evaluate(framePixels)), (share) => share > 0.01,
+                                 30000);
+  const firstFrameAt = Date.now();
+  if (!check('the NFO screen shows', firstLit > 0.01,
+             `first frame after ${((firstFrameAt - openedAt) / 1000).toFixed(2)} s`)) return;
   await shot('nfo-checking.png');
   const early = litShare(await page.evaluate(framePixels, 200, 35));
   check('no verdict shows at once', early < 0.01, `lit share of the verdict rows ${early.toFixed(3)}`);
@@ -126,24 +132,27 @@ async function playIntro(page, url, log) {
   await page.setViewport({ width: 1024, height: 768 });
 
   // The verdict's first two lines lie on rows 200 to 234 of the frame.
-  const verdictStart = Date.now();
   const verdict = await waitFor(async () => litShare(await page.evaluate(framePixels, 200, 35)),
-                                (share) => share > 0.01, 12000);
-  check('the verdict shows', verdict > 0.01, `after ${((Date.now() - verdictStart) / 1000).toFixed(1)} s more`);
+                                (share) => share > 0.01, 30000);
+  check('the verdict shows', verdict > 0.01,
+        `${((Date.now() - firstFrameAt) / 1000).toFixed(1)} s after the first frame`);
   await shot('nfo-verdict.png');
 
   // A quick tap: down and up within one frame, latched by the program.
   await page.keyboard.press('Space');
-  await sleep(1500);
-  const first = await page.evaluate(framePixels);
+  const spaceAt = Date.now();
+  const first = await waitFor(() => page.evaluate(framePixels), (pixels) => colourCount(pixels) > 2000, 30000);
+  const introAt = Date.now();
   await shot('intro-1.png');
-  await sleep(500);
-  const second = await page.evaluate(framePixels);
+  const second = await waitFor(() => page.evaluate(framePixels), (pixels) => changedShare(first, pixels) > 0.02,
+                               10000);
   await shot('intro-2.png');
   const colours = colourCount(first);
   const changed = changedShare(first, second);
-  check('space starts the intro', colours > 2000, `${colours} colours`);
-  check('the picture moves', changed > 0.02, `${(changed * 100).toFixed(1)}% of the pixels changed in 0.5 s`);
+  check('space starts the intro', colours > 2000,
+        `${colours} colours, ${((introAt - spaceAt) / 1000).toFixed(2)} s after space`);
+  check('the picture moves', changed > 0.02,
+        `${(changed * 100).toFixed(1)}% of the pixels changed within ${((Date.now() - introAt) / 1000).toFixed(2)} s`);
 
   const frames = await measureFrames(page, 2000);
   console.log(`frames: ${frames.fps.toFixed(1)} per second shown; per frame ${frames.drawingMs.toFixed(2)} ms ` +
@@ -191,6 +200,7 @@ async function reportMissingScript(page, url) {
   check('without zarn.dat the page shows the message',
         shown && message.caption === 'ZARN' && message.text === "Can't find data file zarn.dat",
         `"${message.caption}: ${message.text}"`);
+  // That the program waits can only be watched for a while.
   await sleep(300);
   const waiting = await page.evaluate(() => !Module.zarnPage.ended);
   check('the program waits for OK', waiting && message.events === '', `events "${message.events}"`);

@@ -13,17 +13,17 @@ exe=$(realpath "$1")
 assets=$(realpath "$2")
 shots=$3
 source "$(dirname "$0")/../support/stop_processes.sh"
+source "$(dirname "$0")/../support/virtual_display.sh"
 mkdir -p "$shots"
 shots=$(realpath "$shots")
 log=$shots/wine.log
 : >"$log"
 
 work=$(mktemp -d)
-xvfb_pid=""
 zarn_pid=""
 
 finish() {
-  stop_processes $zarn_pid $xvfb_pid
+  stop_processes $zarn_pid $VIRTUAL_DISPLAY_PID
   [ -d "$work/prefix" ] && WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1
   wait 2>/dev/null
   rm -rf "$work"
@@ -37,23 +37,9 @@ fail() {
   exit 1
 }
 
-# Xvfb on the first free display number from 160 on (the window-system tests start at 90), its root
-# black so that no screenshot shows what an earlier run left behind.
-start_display() {
-  local n
-  for n in $(seq 160 220); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 640x480x16 -br -nolisten tcp >>"$log" 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-  done
-  return 1
-}
+# Xvfb on a number of its own choosing, its root black so that no screenshot shows what an earlier run
+# left behind.
+start_display() { start_virtual_display 640x480x16 "$log" -br; }
 
 # A Wine of its own in the temporary folder, whose sound card is ALSA's null output.
 set_up_wine() {
@@ -70,26 +56,30 @@ start_zarn() {
   zarn_pid=$!
 }
 
-# Waits up to 30 seconds for a window named exactly NAME, gives it the keyboard and prints its id.
-wait_window() {
-  local window=""
-  for _ in $(seq 300); do
-    window=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || return 1
-  xdotool windowfocus --sync "$window" >>"$log" 2>&1
-  echo "$window"
+# True once a window named exactly NAME exists; its id is in $window.
+window=""
+has_window() {
+  window=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+  [ -n "$window" ]
 }
+
+# Waits up to 60 seconds (Wine starts slowly on a cold machine) for a window named exactly NAME and gives
+# it the keyboard.
+wait_window() {
+  wait_until 60 0.1 has_window "$1" || return 1
+  xdotool windowfocus --sync "$window" >>"$log" 2>&1
+}
+
+exited() { [ -f "$work/exit" ]; }
 
 # Waits up to SECONDS for zarn.exe to end and prints its exit code, or "timeout".
 wait_exit() {
-  for _ in $(seq $(($1 * 10))); do
-    [ -f "$work/exit" ] && { cat "$work/exit"; zarn_pid=""; return; }
-    sleep 0.1
-  done
-  echo timeout
+  if wait_until "$1" 0.1 exited; then
+    cat "$work/exit"
+    zarn_pid=""
+  else
+    echo timeout
+  fi
 }
 
 screenshot() { xwd -root -silent | convert xwd:- "$shots/$1"; }
@@ -99,63 +89,70 @@ lit_share() { convert "$shots/$1" -crop "$2" +repage -colorspace Gray -threshold
 
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
+# Takes the screenshot NAME and tells whether more than the share BOUND of GEOMETRY in it is lit:
+# shot_lit NAME GEOMETRY BOUND.
+shot_lit() {
+  screenshot "$1"
+  above "$(lit_share "$1" "$2")" "$3"
+}
+
+# Where the verdict's first two lines are, and the whole screen.
+verdict_lines=350x38+10+198
+whole_screen=640x480+0+0
+
 start_display || fail "cannot start Xvfb"
 set_up_wine || fail "wineboot failed"
 
 # 1. The default assets: NFO screen, verdict, intro, Escape.
 start_zarn "$assets"
-wait_window '\[-ZARN-\]' >/dev/null || fail "no window \"[-ZARN-]\" appeared"
-sleep 0.5
-screenshot nfo_checking.png
-# The verdict comes three seconds after the frame loop starts.
-sleep 4
-screenshot nfo_verdict.png
+wait_window '\[-ZARN-\]' || fail "no window \"[-ZARN-]\" appeared"
+wait_until 60 0.1 shot_lit nfo_checking.png "$whole_screen" 0.01 ||
+  fail "the NFO screen stays black (nfo_checking.png)"
+echo "first frame seen $WAITED s after the window appeared"
+wait_until 30 0.1 shot_lit nfo_verdict.png "$verdict_lines" 0.02 ||
+  fail "the NFO verdict does not show (nfo_verdict.png)"
+echo "verdict seen $WAITED s after the first frame"
+# Held until the intro shows: a frame under Wine may come later than a quick tap is up again.
 xdotool keydown space
-sleep 0.5
+wait_until 30 0.1 shot_lit intro.png "$whole_screen" 0.5 ||
+  fail "the intro does not fill the screen after space (intro.png)"
 xdotool keyup space
-sleep 2
-screenshot intro.png
+echo "intro seen $WAITED s after space"
 xdotool keydown Escape
-code=$(wait_exit 15)
+code=$(wait_exit 30)
 xdotool keyup Escape
-verdict=$(lit_share nfo_verdict.png 350x38+10+198)
-intro=$(lit_share intro.png 640x480+0+0)
-echo "default assets: exit code $code; lit share of the verdict lines $verdict, of the intro $intro"
+echo "default assets: exit code $code"
 [ "$code" = 0 ] || fail "Escape in the intro: expected exit code 0, got $code"
-above "$verdict" 0.02 || fail "the NFO verdict does not show (nfo_verdict.png)"
-above "$intro" 0.5 || fail "the intro does not fill the screen after space (intro.png)"
 
 # 2. Without "zarn.dat": its message box, and the end after OK.
 mkdir -p "$work/without_script"
 cp -r "$assets"/. "$work/without_script"/
 rm "$work/without_script/zarn.dat"
 start_zarn "$work/without_script"
-wait_window ZARN >/dev/null || fail "no message box \"ZARN\" appeared without zarn.dat"
-sleep 0.5
-screenshot missing_script.png
+wait_window ZARN || fail "no message box \"ZARN\" appeared without zarn.dat"
+wait_until 30 0.1 shot_lit missing_script.png "$whole_screen" 0.01 || fail "the message box is not drawn"
 xdotool key Return
-code=$(wait_exit 15)
+code=$(wait_exit 30)
 echo "without zarn.dat: exit code $code"
 [ "$code" = 0 ] || fail "after the missing zarn.dat message: expected exit code 0, got $code"
 grep -q "Can't find data file zarn.dat" "$log" || fail "the message does not name zarn.dat"
 
 # 3. The window closed from outside, in the middle of the frames.
 start_zarn "$assets"
-wait_window '\[-ZARN-\]' >/dev/null || fail "no window \"[-ZARN-]\" appeared the second time"
-sleep 1
+wait_window '\[-ZARN-\]' || fail "no window \"[-ZARN-]\" appeared the second time"
+wait_until 60 0.1 shot_lit closing.png "$whole_screen" 0.01 || fail "the NFO screen stays black the second time"
 xdotool key alt+F4
-code=$(wait_exit 15)
+code=$(wait_exit 30)
 echo "closed with Alt+F4: exit code $code"
 [ "$code" = 0 ] || fail "after Alt+F4: expected exit code 0, got $code"
 
 # 4. A sound card that does not exist: wave-out cannot open.
 echo 'pcm.!default { type hw card 31 }' >"$HOME/.asoundrc"
 start_zarn "$assets"
-wait_window '\]-ZARN-\[' >/dev/null || fail "no message box \"]-ZARN-[\" appeared without a sound card"
-sleep 0.5
-screenshot missing_sound.png
+wait_window '\]-ZARN-\[' || fail "no message box \"]-ZARN-[\" appeared without a sound card"
+wait_until 30 0.1 shot_lit missing_sound.png "$whole_screen" 0.01 || fail "the message box is not drawn"
 xdotool key Return
-code=$(wait_exit 15)
+code=$(wait_exit 30)
 echo "without a sound card: exit code $code"
 [ "$code" = 0 ] || fail "after the sound system's message: expected exit code 0, got $code"
 grep -q "Can't initialize SoundSystem" "$log" || fail "the message does not name the sound system"
