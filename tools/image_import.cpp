@@ -179,12 +179,14 @@ std::size_t quantise_into(IndexedImage& image, ImageSlot slot, const std::vector
     if (is_drawn(slot, samples[i])) colours.push_back(samples[i].colour);
   }
   std::vector<Rgb888> chosen = median_cut_palette(colours, 256 - layout.first_free);
-  // The lit logo reads each pixel's palette brightness as its height: brightness rises with the index.
-  if (slot == ImageSlot::logo) {
-    std::stable_sort(chosen.begin(), chosen.end(), [](Rgb888 a, Rgb888 b) { return brightness(a) < brightness(b); });
-  }
   std::vector<Rgb888> palette(static_cast<std::size_t>(layout.first_free), Rgb888{0, 0, 0});
   palette.insert(palette.end(), chosen.begin(), chosen.end());
+  // The lit logo reads each pixel's palette brightness as its height: brightness rises with the index,
+  // up to the unused entries at the end, which repeat the brightest colour.
+  if (slot == ImageSlot::logo) {
+    std::stable_sort(palette.begin(), palette.end(), [](Rgb888 a, Rgb888 b) { return brightness(a) < brightness(b); });
+    palette.resize(256, palette.back());
+  }
   // Black keeps its own entry 0 where it may be drawn; otherwise a pixel takes the nearest quantised colour.
   const int search_from = layout.black_at_zero && slot != ImageSlot::blob ? 0 : layout.first_free;
   for (std::size_t i = 0; i < palette.size(); ++i) image.palette[i] = palette[i];

@@ -55,8 +55,11 @@ int object(const ObjectRequest& request) {
   }
   std::vector<std::string> report;
   const auto text = import_object(std::string(file->begin(), file->end()), request.in, report);
-  for (const std::string& line : report) std::fprintf(text ? stdout : stderr, "%s\n", line.c_str());
-  if (!text) return exit_failure;
+  if (!text) {
+    for (const std::string& line : report) fail("object", line);
+    return fail("object", request.out + " not written");
+  }
+  for (const std::string& line : report) std::printf("%s\n", line.c_str());
   if (!write_file_bytes(request.out, std::vector<std::uint8_t>(text->begin(), text->end()), failure)) {
     return fail("object", failure);
   }

@@ -106,17 +106,17 @@ void drop_unused_vertices(Mesh& mesh) {
   mesh.vertices = std::move(kept);
 }
 
-// Moves the middle of the bounds to the origin and scales the longest side to the framed span; the
-// factor it scaled by, 0 when the mesh has no extent.
+// Moves the middle of the bounds to the origin and scales their diagonal to the framed size; the factor
+// it scaled by, 0 when the mesh has no extent.
 double centre_and_scale(Mesh& mesh) {
   MeshVertex low = mesh.vertices.front(), high = low;
   for (const MeshVertex& v : mesh.vertices) {
     low = {std::min(low.x, v.x), std::min(low.y, v.y), std::min(low.z, v.z)};
     high = {std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z)};
   }
-  const double span = std::max({high.x - low.x, high.y - low.y, high.z - low.z});
-  if (!(span > 0) || !std::isfinite(span)) return 0;
-  const double scale = imported_object_span / span;
+  const double diagonal = std::hypot(high.x - low.x, high.y - low.y, high.z - low.z);
+  if (!(diagonal > 0) || !std::isfinite(diagonal)) return 0;
+  const double scale = imported_object_diagonal / diagonal;
   const MeshVertex middle{(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2};
   for (MeshVertex& v : mesh.vertices) {
     v = {(v.x - middle.x) * scale, (v.y - middle.y) * scale, (v.z - middle.z) * scale};
@@ -159,6 +159,12 @@ std::string number_text(double value) {
   return text;
 }
 
+// "1 polygon", "12 polygons", "8 vertices".
+std::string counted(std::size_t n, const std::string& thing) {
+  if (n == 1) return "1 " + thing;
+  return std::to_string(n) + " " + (thing == "vertex" ? std::string("vertices") : thing + "s");
+}
+
 }  // namespace
 
 std::optional<std::string> import_object(const std::string& obj_text, const std::string& name,
@@ -173,17 +179,12 @@ std::optional<std::string> import_object(const std::string& obj_text, const std:
     return std::nullopt;
   }
   const double scale = centre_and_scale(mesh);
-  report.push_back(name + ": " + std::to_string(polygons->faces.size()) + " polygons cut into " +
-                   std::to_string(mesh.faces.size()) + " triangles over " + std::to_string(mesh.vertices.size()) +
-                   " vertices; centred and scaled by " + number_text(scale) + " to " +
-                   number_text(imported_object_span) + " units across");
   Checked first = check_text(assets::object_file_text(mesh));
   std::vector<std::string> flaws = first.parsed.loaded() ? flaws_of(first.report)
                                                          : std::vector<std::string>{first.parsed.reason};
   if (scale == 0) flaws.push_back("the mesh has no extent");
   if (!flaws.empty()) {
     for (const std::string& flaw : flaws) report.push_back(name + ": " + flaw);
-    report.push_back(name + ": not written");
     return std::nullopt;
   }
   // Closed and of one surface: the faces whose turn is wrong for their part are turned round.
@@ -194,6 +195,10 @@ std::optional<std::string> import_object(const std::string& obj_text, const std:
     report.push_back(name + ": the faces cannot all be turned to point into the object; not written");
     return std::nullopt;
   }
+  report.push_back(name + ": " + counted(polygons->faces.size(), "polygon") + " cut into " +
+                   counted(mesh.faces.size(), "triangle") + " over " + counted(mesh.vertices.size(), "vertex") +
+                   "; centred and scaled by " + number_text(scale) + " to a diagonal of " +
+                   number_text(imported_object_diagonal) + " units");
   report.push_back(name + ": " + std::to_string(first.report.inside_out_faces.size()) + " of " +
                    std::to_string(mesh.faces.size()) +
                    " faces turned so that their normals point into the object; closed, checked: ok");

@@ -10,9 +10,10 @@
 
 namespace tools {
 
-// How wide the object is made along its longest side: the span of the knot the intro's camera and
-// object placement were laid out around.
-inline constexpr double imported_object_span = 160.0;
+// How long the diagonal of the object's bounds is made. The intro poses its objects in the top left
+// corner of the picture, laid out around the knot (about 160 units across but slender); a solid object of
+// this diagonal stays about as large there.
+inline constexpr double imported_object_diagonal = 200.0;
 
 // The object file's text; `report` gets what was done, a line each. Nothing when the OBJ text holds no
 // usable mesh or the mesh is flawed: `report` then says why.

@@ -32,31 +32,63 @@ std::uint8_t coverage_index(double coverage, double gradient) {
 }
 
 // How one line of a picture is lettered: its font, size, baseline and extra spacing between characters,
-// centred on a canvas of the picture's size.
+// centred on a canvas of the picture's size with at least `margin` pixels left free on either side.
 struct LetteringStyle {
   const char* font;
   int pixel_height;
   int baseline;
   int spacing;
   int width, height;  // of the picture
+  int margin;
 };
 
-constexpr LetteringStyle logo_letters{"DejaVuSans-Bold.ttf", 180, 284, 2, logo_width, logo_height};
-constexpr LetteringStyle logo_tagline{"DejaVuSans-Bold.ttf", 30, 392, 8, logo_width, logo_height};
-constexpr LetteringStyle banner_letters{"DejaVuSans-Bold.ttf", 118, 112, 18, banner_width, banner_height};
-constexpr LetteringStyle banner_subtitle{"DejaVuSansMono-Bold.ttf", 14, 138, 2, banner_width, banner_height};
-constexpr LetteringStyle credits_letters{"DejaVuSansMono-Bold.ttf", 15, 27, 1, credits_width, credits_height};
+constexpr LetteringStyle logo_letters{"DejaVuSans-Bold.ttf", 180, 284, 2, logo_width, logo_height, 14};
+constexpr LetteringStyle logo_tagline{"DejaVuSans-Bold.ttf", 30, 392, 8, logo_width, logo_height, 14};
+constexpr LetteringStyle banner_letters{"DejaVuSans-Bold.ttf", 118, 112, 18, banner_width, banner_height, 12};
+constexpr LetteringStyle banner_subtitle{"DejaVuSansMono-Bold.ttf", 14, 138, 2, banner_width, banner_height, 12};
+constexpr LetteringStyle credits_letters{"DejaVuSansMono-Bold.ttf", 15, 27, 1, credits_width, credits_height, 4};
 
-// Centred text as 0..1 coverage on a canvas of the picture's size.
-std::optional<HeightField> centred_text(const LetteringStyle& style, const std::string& text) {
-  const GlyphRaster raster(dejavu_font(style.font), style.pixel_height);
-  if (!raster.ok()) return std::nullopt;
-  const int left = (style.width - raster.text_width(text, style.spacing)) / 2;
-  return from_coverage(raster.render(text, style.width, style.height, left, style.baseline, style.spacing));
+// Lettering is made smaller to fit its picture, down to this share of its size; longer text is refused.
+constexpr double smallest_share = 0.45;
+// Capital letters stand about this share of the pixel height above the baseline: a smaller size moves
+// the baseline up by this share of the difference, so the letters stay centred where the style puts them.
+constexpr double capital_middle = 0.36;
+
+// The style at the size at which the text fits between the margins: the style itself when it fits (as the
+// default set's lettering does), else the largest smaller size that fits; none when even the smallest
+// size allowed does not fit or the font cannot be read.
+std::optional<LetteringStyle> fitted_style(const LetteringStyle& style, const std::string& text) {
+  const int room = style.width - 2 * style.margin;
+  const int smallest = static_cast<int>(style.pixel_height * smallest_share);
+  for (int size = style.pixel_height; size >= smallest;) {
+    const GlyphRaster raster(dejavu_font(style.font), size);
+    if (!raster.ok()) return std::nullopt;
+    const int wide = raster.text_width(text, style.spacing);
+    if (wide <= room) {
+      LetteringStyle fitted = style;
+      fitted.pixel_height = size;
+      fitted.baseline -= static_cast<int>(std::lround(capital_middle * (style.pixel_height - size)));
+      return fitted;
+    }
+    size = std::min(size - 1, static_cast<int>(static_cast<long long>(size) * room / wide));
+  }
+  return std::nullopt;
 }
 
-// Why the text does not fit its picture in the style, or has a character the font cannot draw; empty when
-// it is fine (also when the font cannot be read: making the picture says so).
+// Centred text as 0..1 coverage on a canvas of the picture's size; none when the font cannot be read.
+// Text too long for its picture is left out (the kit refuses it first; see lettering_problem).
+std::optional<HeightField> centred_text(const LetteringStyle& style, const std::string& text) {
+  if (!GlyphRaster(dejavu_font(style.font), style.pixel_height).ok()) return std::nullopt;
+  const auto fitted = fitted_style(style, text);
+  if (!fitted) return HeightField(style.width, style.height);
+  const GlyphRaster raster(dejavu_font(fitted->font), fitted->pixel_height);
+  const int left = (fitted->width - raster.text_width(text, fitted->spacing)) / 2;
+  return from_coverage(raster.render(text, fitted->width, fitted->height, left, fitted->baseline, fitted->spacing));
+}
+
+// Why the text cannot be lettered in the style: a character the font cannot draw, or too long to fit even
+// at the smallest size; empty when it is fine (also when the font cannot be read: making the picture
+// says so).
 std::string lettering_problem(const LetteringStyle& style, const std::string& text) {
   const GlyphRaster raster(dejavu_font(style.font), style.pixel_height);
   if (!raster.ok()) return {};
@@ -65,9 +97,9 @@ std::string lettering_problem(const LetteringStyle& style, const std::string& te
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*missing));
     return std::string("the lettering's font has no glyph for ") + code;
   }
-  const int wide = raster.text_width(text, style.spacing);
-  if (wide <= style.width) return {};
-  return "'" + text + "' is " + std::to_string(wide) + " pixels wide, the picture " + std::to_string(style.width);
+  if (fitted_style(style, text)) return {};
+  return "'" + text + "' does not fit the " + std::to_string(style.width) + "-pixel picture even at " +
+         std::to_string(static_cast<int>(smallest_share * 100)) + "% of the lettering's size; shorten it";
 }
 
 // The nearest of evenly spaced points, about 64 pixels apart, from `first` to `last`.
