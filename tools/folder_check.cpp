@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "base/frame_geometry.h"
 #include "base/image.h"
 #include "engine3d/object_loader.h"
 #include "engine3d/object_texture.h"

@@ -24,17 +24,16 @@ constexpr long long max_pixels = 1LL << 25;
 // Where a slot's picture goes: its size, and the part of it the imported picture is fitted into.
 struct SlotLayout {
   const char* name;
-  const char* file;
   int width, height;
   int area_top;  // the credits strip keeps row 0 for its gold rule
 };
 
 const SlotLayout& layout_of(ImageSlot slot) {
   static const SlotLayout layouts[] = {
-      {"logo", "logo.bmp", assets::logo_width, assets::logo_height, 0},
-      {"banner", "zarn.bmp", assets::banner_width, assets::banner_height, 0},
-      {"credits", "credits.bmp", assets::credits_width, assets::credits_height, 1},
-      {"blob", "blob.bmp", assets::blob_size, assets::blob_size, 0},
+      {"logo", assets::logo_width, assets::logo_height, 0},
+      {"banner", assets::banner_width, assets::banner_height, 0},
+      {"credits", assets::credits_width, assets::credits_height, 1},
+      {"blob", assets::blob_size, assets::blob_size, 0},
   };
   return layouts[static_cast<int>(slot)];
 }
@@ -233,8 +232,6 @@ std::optional<ImageSlot> image_slot_named(std::string_view name) {
   }
   return std::nullopt;
 }
-
-const char* image_slot_file(ImageSlot slot) { return layout_of(slot).file; }
 
 std::optional<ImportedImage> import_image(const std::vector<std::uint8_t>& file, const std::string& name,
                                           ImageSlot slot, const std::vector<Rgb888>& gold, std::string& failure) {

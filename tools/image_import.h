@@ -16,9 +16,6 @@ enum class ImageSlot { logo, banner, credits, blob };
 // "logo", "banner", "credits" or "blob"; none for any other name.
 std::optional<ImageSlot> image_slot_named(std::string_view name);
 
-// The file the slot's picture is read from by the intro: "logo.bmp", "zarn.bmp", "credits.bmp", "blob.bmp".
-const char* image_slot_file(ImageSlot slot);
-
 struct ImportedImage {
   assets::IndexedImage picture{0, 0};
   std::string summary;  // one line: what was scaled, cropped, composited and quantised

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <memory>
 
 #include "base/load_result.h"
 #include "engine3d/object_loader.h"
@@ -147,7 +150,7 @@ class KitReader {
     return node ? line_of(*node) : 0;
   }
 
-  // Text for a picture's lettering, checked against the picture: none after a problem.
+  // A picture's lettering at section.key into `into`, checked against the picture; false after a problem.
   bool lettering(const char* section, const char* key, std::string& into,
                  const std::function<std::string(const std::string&)>& problem_of) {
     const auto value = text(section, key);
@@ -186,7 +189,6 @@ class KitReader {
     if (!bytes) fail(full_key(section, key), line(section, key), failure);
     return bytes;
   }
-  fs::path path_of(const char* section, const char* key) const { return folder_ / *text(section, key); }
 
   bool read_logo(AssetRecipe& recipe) {
     return lettering("logo", "lettering", recipe.logo.lettering,
@@ -204,8 +206,7 @@ class KitReader {
            picture("banner", ImageSlot::banner, {"lettering", "subtitle"}, {}, recipe.banner_picture);
   }
 
-  // Read after the colours are known? No: the strip's gold is read first, since an imported strip
-  // carries the gold rule too.
+  // The gold is read before the strip, since an imported strip carries the gold rule too.
   bool read_credits(AssetRecipe& recipe) {
     if (!colour_list("gold", recipe.credits.gold, false)) return false;
     return lettering("credits", "text", recipe.credits.text, assets::credits_text_problem) &&
