@@ -5,18 +5,39 @@
 #   dist/zarn-web/                the page to put on a web server (README.md says how to host it)
 # Each archive unpacks into a folder zarn/. The archives carry the time of the last commit, so the same
 # commit gives the same bytes.
+#   ./release.sh               with the default set in assets/
+#   ./release.sh --assets DIR  with a group's own folder (made by zarn-tool kit build and checked with
+#                              zarn-tool check): its files go into the downloads and the page, and the
+#                              Windows icon is made from its banner
 set -euo pipefail
+assets_dir=assets
+if [ "${1:-}" = "--assets" ] && [ -n "${2:-}" ]; then
+  assets_dir=$2
+elif [ $# -gt 0 ]; then
+  echo "usage: $0 [--assets DIR]" >&2
+  exit 2
+fi
+[ -f "$assets_dir/zarn.dat" ] || { echo "$assets_dir: no zarn.dat here; not an asset folder" >&2; exit 2; }
+assets_dir=$(cd "$assets_dir" && pwd)
 cd "$(dirname "$0")"
 
+# The Windows program (its icon) and the page (its preloaded files) carry the folder, so a group's folder
+# is built in trees of its own: build/win32 and build/web stay the default set's, as the tests expect.
+win32_tree=build/win32 web_tree=build/web folder_option=()
+if [ "$assets_dir" != "$(pwd)/assets" ]; then
+  win32_tree=build/group-win32 web_tree=build/group-web folder_option=(-DZARN_RELEASE_ASSETS="$assets_dir")
+fi
+
 scripts/install-deps.sh
-scripts/build-win32.sh build/win32 -- zarn
+scripts/build-win32.sh "$win32_tree" "${folder_option[@]}" -- zarn
 scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release -- zarn
-scripts/build-web.sh build/web -- zarn
+scripts/build-web.sh "$web_tree" "${folder_option[@]}" -- zarn
 
 version=$(git describe --tags --always --dirty 2>/dev/null || echo unknown)
 stamp=$(git log -1 --format=%ct 2>/dev/null || echo 0)
-# What the program reads: every asset but the folder's own README and preview picture.
-mapfile -t asset_files < <(cd assets && ls | grep -v -x -e README.md -e preview.png)
+# What the program reads: every asset but the folder's own README and preview picture, and the example
+# kit with its inputs that lives beside the default set.
+mapfile -t asset_files < <(cd "$assets_dir" && ls | grep -v -x -e README.md -e preview.png -e 'kit-example.*')
 
 # The folder of one download: the program, the assets and a README.txt with the platform's own notes.
 stage() {
@@ -24,13 +45,13 @@ stage() {
   rm -rf "$folder"
   mkdir -p "$folder/zarn"
   cp "$program" "$folder/zarn/"
-  for file in "${asset_files[@]}"; do cp "assets/$file" "$folder/zarn/"; done
+  for file in "${asset_files[@]}"; do cp "$assets_dir/$file" "$folder/zarn/"; done
   cat >"$folder/zarn/README.txt" <<EOF
 ZARN intro, version $version
 
 A real-time software-rendered intro. It checks the group's NFO file (ZARN.NFO) with its
 own checksum and shows the verdict; when the check passes, press SPACE to start the intro:
-a lit logo, blobs, scrolling greetings, a particle fountain and two 3D knots, with the
+a lit logo, blobs, scrolling greetings, a particle fountain and two 3D objects, with the
 music of "music.xm" when that module lies beside the program. ESCAPE ends it.
 
 How to run: $run_line
@@ -49,7 +70,7 @@ stamp_times() { find "$1" -exec touch -h -d "@$stamp" {} +; }
 mkdir -p dist
 staging=build/dist-staging
 
-stage "$staging/win32" build/win32/zarn.exe \
+stage "$staging/win32" "$win32_tree/zarn.exe" \
   "open the folder zarn and double-click zarn.exe." \
   "Windows with DirectX 7 or later; the display switches to 640x480 at 16 bits per pixel."
 x86_64-w64-mingw32-strip "$staging/win32/zarn/zarn.exe"
@@ -69,7 +90,7 @@ tar --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$stamp" -C "$stagi
 
 # The page as the web server gets it: its files, with the commit's time.
 rm -rf dist/zarn-web
-cp -r build/web/page dist/zarn-web
+cp -r "$web_tree/page" dist/zarn-web
 stamp_times dist/zarn-web
 
 echo "version $version:"

@@ -12,6 +12,8 @@ play_packages=(
   libfreetype-dev fonts-dejavu-core   # the asset generator rasterises its lettering from DejaVu
   libpng-dev zlib1g-dev               # PNG pictures of the tools
   libcli11-dev                        # zarn-tool's command line
+  libtomlplusplus-dev                 # zarn-tool kit reads a group's kit file
+  libtinyobjloader-dev libstb-dev     # zarn-tool import: Wavefront models, PNG and JPEG pictures
 )
 test_packages=(
   libgtest-dev libbenchmark-dev       # unit tests and benchmarks

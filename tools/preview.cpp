@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "base/frame_geometry.h"
-#include "music/sound_system.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "shell/frame_state.h"
@@ -135,8 +134,7 @@ int preview(const PreviewOptions& options) {
   platform::headless::set_present_hook(
       [&run](const std::uint16_t* pixels, std::uint64_t number) { return run.take_frame(pixels, number); });
   shell::run_program();
-  // The run ends like a closed window, so the sound system is still open: its thread ends here.
-  music::close_sound();
+  end_headless_music();
 
   if (platform::headless::presented_count() == 0) {
     std::fprintf(stderr, "zarn-tool preview: the intro did not start (see the message above)\n");

@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "base/frame_geometry.h"
-#include "music/sound_system.h"
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "shell/startup.h"
@@ -212,8 +211,7 @@ bool run_capture(const RecordOptions& options, CaptureRun& run) {
   platform::headless::set_present_hook(
       [&run](const std::uint16_t* pixels, std::uint64_t number) { return run.take_frame(pixels, number); });
   shell::run_program();
-  // The run ends like a closed window, so the sound system is still open: its thread ends here.
-  music::close_sound();
+  end_headless_music();
   platform::headless::set_present_hook(nullptr);
   return platform::headless::presented_count() > 0;
 }

@@ -1,6 +1,9 @@
 // zarn-tool: the tools around the intro, one subcommand each.
 #include "tools/assets/asset_set.h"
 #include "tools/command_line.h"
+#include "tools/folder_check.h"
+#include "tools/import_tool.h"
+#include "tools/kit/kit_tool.h"
 #include "tools/nfo_tool.h"
 #include "tools/obj_tool.h"
 #include "tools/preview.h"
@@ -12,8 +15,9 @@
 namespace {
 
 const tools::Command commands[] = {
-    tools::assets::assets_command, tools::nfo_command, tools::preview_command,
-    tools::record_command,         tools::obj_command, tools::xm_command,
+    tools::assets::assets_command, tools::nfo_command,    tools::preview_command, tools::record_command,
+    tools::obj_command,            tools::xm_command,     tools::kit::kit_command, tools::import_command,
+    tools::check_command,
 };
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST(DefaultAssets, RegenerateByteForByte) {
   const fs::path fresh = fs::path(::testing::TempDir()) / "zarn-assets";
   fs::remove_all(fresh);
   std::FILE* quiet = std::fopen("/dev/null", "w");
-  ASSERT_TRUE(tools::assets::generate_assets(fresh, quiet));
+  ASSERT_TRUE(tools::assets::generate_assets(fresh, {}, quiet));
   std::fclose(quiet);
   int compared = 0;
   for (const auto& entry : fs::directory_iterator(fresh)) {

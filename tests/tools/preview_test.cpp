@@ -2,7 +2,6 @@
 // the same span.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "shell/nfo_screen.h"
 #include "support/small_release.h"
 #include "support/temp_dir.h"
+#include "support/wav_samples.h"
 #include "tools/file_bytes.h"
 #include "tools/preview.h"
 #include "tools/tool_command.h"
@@ -30,13 +30,6 @@ class PreviewTool : public ::testing::Test {
     for (std::string& a : args) argv.push_back(a.data());
     return tools::preview_main(static_cast<int>(argv.size()), argv.data());
   }
-  // The interleaved 16-bit samples of a WAV file the preview wrote (its data chunk follows a 44-byte head).
-  static std::vector<std::int16_t> wav_samples(const fs::path& path) {
-    const std::vector<std::uint8_t> bytes = tools::read_file_bytes(path.string()).value_or(std::vector<std::uint8_t>{});
-    std::vector<std::int16_t> samples(bytes.size() > 44 ? (bytes.size() - 44) / 2 : 0);
-    if (!samples.empty()) std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
-    return samples;
-  }
   test_support::WorkingFolder folder;
 };
 
@@ -51,7 +44,7 @@ TEST_F(PreviewTool, WritesFramesSheetAndTheMusicInStepWithTheClock) {
 
   // 5 s of 44100 Hz stereo: silent on the NFO screen, the song from the intro's first frame after the
   // press of space at 3.5 s.
-  const std::vector<std::int16_t> samples = wav_samples(out / "music.wav");
+  const std::vector<std::int16_t> samples = test_support::wav_samples(out / "music.wav");
   ASSERT_EQ(samples.size(), 5u * 44100 * 2);
   const auto loudest = [&](double from_s, double to_s) {
     int peak = 0;

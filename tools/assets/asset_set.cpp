@@ -19,10 +19,11 @@
 namespace tools::assets {
 namespace {
 
-bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::FILE* progress) {
+bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::FILE* progress,
+                const char* tool) {
   std::string failure;
   if (!write_file_bytes(path.string(), bytes, failure)) {
-    std::fprintf(stderr, "zarn-tool assets: %s\n", failure.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool, failure.c_str());
     return false;
   }
   std::fprintf(progress, "%8zu  %s\n", bytes.size(), path.c_str());
@@ -31,56 +32,75 @@ bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_
 
 std::vector<std::uint8_t> bytes_of(const std::string& text) { return {text.begin(), text.end()}; }
 
+// The picture given in the design's place, or the design lettered.
+template <typename Design>
+std::optional<IndexedImage> picture_of(const std::optional<IndexedImage>& given, const Design& design,
+                                       std::optional<IndexedImage> (*letter)(const Design&)) {
+  return given ? given : letter(design);
+}
+
+// The recipe's object file text, or the knot's; none (after saying why) when the knot comes out broken.
+std::optional<std::string> object_text_of(const AssetRecipe& recipe, const char* tool) {
+  if (recipe.object_text) return recipe.object_text;
+  const Mesh knot = make_knot_mesh();
+  if (const std::string problem = mesh_problem(knot); !problem.empty()) {
+    std::fprintf(stderr, "%s: the knot mesh is broken: %s\n", tool, problem.c_str());
+    return std::nullopt;
+  }
+  return object_file_text(knot);
+}
+
+// The recipe's module, or the built-in tune composed; none (after saying why) when it cannot be composed.
+std::optional<std::vector<std::uint8_t>> music_of(const AssetRecipe& recipe, const char* tool) {
+  if (recipe.music) return recipe.music;
+  try {
+    return music::write_xm(make_tune());
+  } catch (const std::exception& fault) {
+    std::fprintf(stderr, "%s: the tune cannot be composed: %s\n", tool, fault.what());
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
-bool generate_assets(const std::filesystem::path& dir, std::FILE* progress) {
+bool generate_assets(const std::filesystem::path& dir, const AssetRecipe& recipe, std::FILE* progress,
+                     const char* tool) {
   std::error_code error;
   std::filesystem::create_directories(dir, error);
   if (error) {
-    std::fprintf(stderr, "zarn-tool assets: cannot make %s: %s\n", dir.c_str(), error.message().c_str());
+    std::fprintf(stderr, "%s: cannot make %s: %s\n", tool, dir.c_str(), error.message().c_str());
     return false;
   }
-  const auto logo = make_logo();
-  const auto banner = make_banner();
-  const auto credits = make_credits();
-  const auto large_font = make_large_font_sheet();
+  const auto logo = picture_of(recipe.logo_picture, recipe.logo, make_logo);
+  const auto banner = picture_of(recipe.banner_picture, recipe.banner, make_banner);
+  const auto credits = picture_of(recipe.credits_picture, recipe.credits, make_credits);
+  const auto large_font = make_large_font_sheet(recipe.scroll_font);
   const auto small_font = make_small_font_sheet();
   if (!logo || !banner || !credits || !large_font || !small_font) {
-    std::fprintf(stderr, "zarn-tool assets: cannot read the DejaVu fonts (Debian package fonts-dejavu-core)\n");
+    std::fprintf(stderr, "%s: cannot read the DejaVu fonts (Debian package fonts-dejavu-core)\n", tool);
     return false;
   }
-  const IndexedImage blob = make_blob();
-  const Mesh knot = make_knot_mesh();
-  if (const std::string problem = mesh_problem(knot); !problem.empty()) {
-    std::fprintf(stderr, "zarn-tool assets: the knot mesh is broken: %s\n", problem.c_str());
-    return false;
-  }
-  std::vector<std::uint8_t> tune;
-  try {
-    tune = music::write_xm(make_tune());
-  } catch (const std::exception& fault) {
-    std::fprintf(stderr, "zarn-tool assets: the tune cannot be composed: %s\n", fault.what());
-    return false;
-  }
-  const bool written =
-      write_file(dir / "logo.bmp", encode_bmp8(*logo), progress) &&
-      write_file(dir / "blob.bmp", encode_bmp8(blob), progress) &&
-      write_file(dir / "zarn.bmp", encode_bmp8(*banner), progress) &&
-      write_file(dir / "credits.bmp", encode_bmp8(*credits), progress) &&
-      write_file(dir / "chars.bmp", encode_bmp8(*large_font), progress) &&
-      write_file(dir / "chars2.bmp", encode_bmp8(*small_font), progress) &&
-      write_file(dir / "zarn.dat", bytes_of(make_script()), progress) &&
-      write_file(dir / "3d-obj.3d", bytes_of(object_file_text(knot)), progress) &&
-      write_file(dir / "ZARN.NFO", make_nfo(), progress) &&
-      write_file(dir / "music.xm", tune, progress);
+  const IndexedImage blob = recipe.blob_picture ? *recipe.blob_picture : make_blob();
+  const auto object = object_text_of(recipe, tool);
+  const auto tune = music_of(recipe, tool);
+  if (!object || !tune) return false;
+  const auto write = [&](const char* name, const std::vector<std::uint8_t>& bytes) {
+    return write_file(dir / name, bytes, progress, tool);
+  };
+  const bool written = write("logo.bmp", encode_bmp8(*logo)) && write("blob.bmp", encode_bmp8(blob)) &&
+                       write("zarn.bmp", encode_bmp8(*banner)) && write("credits.bmp", encode_bmp8(*credits)) &&
+                       write("chars.bmp", encode_bmp8(*large_font)) && write("chars2.bmp", encode_bmp8(*small_font)) &&
+                       write("zarn.dat", bytes_of(make_script(recipe.greetings, recipe.credits_line))) &&
+                       write("3d-obj.3d", bytes_of(*object)) && write("ZARN.NFO", make_nfo(recipe.nfo_text)) &&
+                       write("music.xm", *tune);
   if (!written) return false;
   const SheetPictures pictures{*logo, *banner, *credits, blob, *large_font, *small_font};
-  return write_file(dir / "preview.png", make_contact_sheet(pictures), progress);
+  return write("preview.png", make_contact_sheet(pictures));
 }
 
 namespace {
 
-int make_assets(const std::string& folder) { return generate_assets(folder, stdout) ? exit_ok : exit_failure; }
+int make_assets(const std::string& folder) { return generate_assets(folder, {}, stdout) ? exit_ok : exit_failure; }
 
 void define_assets(CLI::App& command, CommandRun& run) {
   auto folder = std::make_shared<std::string>();

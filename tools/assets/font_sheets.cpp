@@ -28,10 +28,18 @@ std::uint8_t glyph_value(int coverage, double row_brightness) {
   return static_cast<std::uint8_t>(std::clamp(static_cast<int>(coverage / 255.0 * row_brightness + 0.5), 1, 15));
 }
 
+// The brightness of a glyph's row, from its top's to its foot's. By default the scroll font shines at the
+// top of each glyph and darkens toward its foot, a metal look, and the NFO screen's font is even.
+double row_brightness(const ScrollFontShading& shading, int row, int height) {
+  return shading.top + (shading.foot - shading.top) * static_cast<double>(row) / (height - 1);
+}
+
+constexpr ScrollFontShading even_shading{15, 15};
+
 // Both fonts show capitals in every letter cell: the program draws one case.
 // The sheet's palette shows the values in the font's own colours; the program colours glyphs from its
 // tables and never reads it.
-std::optional<IndexedImage> make_sheet(const SheetLayout& layout, double (*row_brightness)(int row, int height),
+std::optional<IndexedImage> make_sheet(const SheetLayout& layout, const ScrollFontShading& shading,
                                        Rgb (*colour)(int value)) {
   const GlyphRaster raster(dejavu_font("DejaVuSansMono-Bold.ttf"), layout.pixel_height);
   if (!raster.ok()) return std::nullopt;
@@ -45,7 +53,7 @@ std::optional<IndexedImage> make_sheet(const SheetLayout& layout, double (*row_b
       for (int y = 0; y < layout.cell_height; ++y) {
         for (int x = 0; x < layout.cell_width; ++x) {
           sheet.at(static_cast<int>(col) * layout.cell_width + x, static_cast<int>(row) * layout.cell_height + y) =
-              glyph_value(cell.at(x, y), row_brightness(y, layout.cell_height));
+              glyph_value(cell.at(x, y), row_brightness(shading, y, layout.cell_height));
         }
       }
     }
@@ -53,23 +61,28 @@ std::optional<IndexedImage> make_sheet(const SheetLayout& layout, double (*row_b
   return sheet;
 }
 
-// The scroll font shines at the top of each glyph and darkens toward its foot, a metal look.
-double large_row_brightness(int row, int height) { return 15.0 - 6.0 * row / (height - 1); }
-double small_row_brightness(int, int) { return 15.0; }
+const SheetLayout large_layout{16, 24, 25, 20, {"abcdefghijklmnopqrst", "uvwxyz0123456789.,:'", "-+*?!/() "}, 320, 72};
 
 Rgb large_font_colour(int k) { return {to_byte(5 * k), to_byte(16 * k), to_byte(5 * k)}; }
 Rgb small_font_colour(int k) { return {to_byte(8 * k), to_byte(8 * k), to_byte(16 * k)}; }
 
 }  // namespace
 
-std::optional<IndexedImage> make_large_font_sheet() {
-  return make_sheet({16, 24, 25, 20, {"abcdefghijklmnopqrst", "uvwxyz0123456789.,:'", "-+*?!/() "}, 320, 72},
-                    large_row_brightness, large_font_colour);
+std::optional<IndexedImage> make_large_font_sheet(const ScrollFontShading& shading) {
+  return make_sheet(large_layout, shading, large_font_colour);
 }
 
 std::optional<IndexedImage> make_small_font_sheet() {
   return make_sheet({8, 14, 13, 11, {"abcdefghijklmnopqrstuvwxyz0123456789:;/-", "().,?!\"'#+ "}, 320, 28},
-                    small_row_brightness, small_font_colour);
+                    even_shading, small_font_colour);
+}
+
+bool large_font_has(char c) {
+  const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const std::string& row : large_layout.rows) {
+    if (row.find(lower) != std::string::npos) return true;
+  }
+  return false;
 }
 
 }  // namespace tools::assets

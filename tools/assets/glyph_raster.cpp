@@ -6,7 +6,18 @@
 
 #include <algorithm>
 
+#include "tools/code_page_437.h"
+
 namespace tools::assets {
+namespace {
+
+// The characters of UTF-8 text; text that is not UTF-8 is taken a byte a character.
+std::u32string characters_of(const std::string& text) {
+  if (auto codes = decode_utf8(text)) return *codes;
+  return std::u32string(text.begin(), text.end());
+}
+
+}  // namespace
 
 struct GlyphRaster::Face {
   FT_Library library = nullptr;
@@ -32,18 +43,25 @@ bool GlyphRaster::ok() const { return face_->face != nullptr; }
 
 int GlyphRaster::text_width(const std::string& text, int extra_spacing) const {
   int pen = 0;
-  for (unsigned char c : text) {
+  for (char32_t c : characters_of(text)) {
     if (FT_Load_Char(face_->face, c, FT_LOAD_DEFAULT) != 0) continue;
     pen += static_cast<int>(face_->face->glyph->advance.x >> 6) + extra_spacing;
   }
   return pen - (text.empty() ? 0 : extra_spacing);
 }
 
+std::optional<char32_t> GlyphRaster::missing_glyph(const std::string& text) const {
+  for (char32_t c : characters_of(text)) {
+    if (c != ' ' && FT_Get_Char_Index(face_->face, c) == 0) return c;
+  }
+  return std::nullopt;
+}
+
 Coverage GlyphRaster::render(const std::string& text, int width, int height, int left, int baseline,
                              int extra_spacing) const {
   Coverage out{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height, 0)};
   int pen = left;
-  for (unsigned char c : text) {
+  for (char32_t c : characters_of(text)) {
     if (FT_Load_Char(face_->face, c, FT_LOAD_RENDER) != 0) continue;
     const FT_GlyphSlot slot = face_->face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;

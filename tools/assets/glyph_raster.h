@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class GlyphRaster {
                   int extra_spacing = 0) const;
   // Advance of the text in pixels (with the same spacing).
   int text_width(const std::string& text, int extra_spacing = 0) const;
+  // The first character of the text the font has no glyph for, if any. Texts are UTF-8.
+  std::optional<char32_t> missing_glyph(const std::string& text) const;
 
  private:
   struct Face;

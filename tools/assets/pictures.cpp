@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "tools/assets/glyph_raster.h"
 #include "tools/assets/height_field.h"
@@ -30,13 +31,75 @@ std::uint8_t coverage_index(double coverage, double gradient) {
   return static_cast<std::uint8_t>(c == 0 ? 0 : c * 16 + g);
 }
 
-// Centred text as 0..1 coverage on a canvas of the given size.
-std::optional<HeightField> centred_text(const std::string& font, int pixel_height, const std::string& text, int width,
-                                        int height, int baseline, int spacing) {
-  const GlyphRaster raster(dejavu_font(font), pixel_height);
-  if (!raster.ok()) return std::nullopt;
-  const int left = (width - raster.text_width(text, spacing)) / 2;
-  return from_coverage(raster.render(text, width, height, left, baseline, spacing));
+// How one line of a picture is lettered: its font, size, baseline and extra spacing between characters,
+// centred on a canvas of the picture's size with at least `margin` pixels left free on either side.
+struct LetteringStyle {
+  const char* font;
+  int pixel_height;
+  int baseline;
+  int spacing;
+  int width, height;  // of the picture
+  int margin;
+};
+
+constexpr LetteringStyle logo_letters{"DejaVuSans-Bold.ttf", 180, 284, 2, logo_width, logo_height, 14};
+constexpr LetteringStyle logo_tagline{"DejaVuSans-Bold.ttf", 30, 392, 8, logo_width, logo_height, 14};
+constexpr LetteringStyle banner_letters{"DejaVuSans-Bold.ttf", 118, 112, 18, banner_width, banner_height, 12};
+constexpr LetteringStyle banner_subtitle{"DejaVuSansMono-Bold.ttf", 14, 138, 2, banner_width, banner_height, 12};
+constexpr LetteringStyle credits_letters{"DejaVuSansMono-Bold.ttf", 15, 27, 1, credits_width, credits_height, 4};
+
+// Lettering is made smaller to fit its picture, down to this share of its size; longer text is refused.
+constexpr double smallest_share = 0.45;
+// Capital letters stand about this share of the pixel height above the baseline: a smaller size moves
+// the baseline up by this share of the difference, so the letters stay centred where the style puts them.
+constexpr double capital_middle = 0.36;
+
+// The style at the size at which the text fits between the margins: the style itself when it fits (as the
+// default set's lettering does), else the largest smaller size that fits; none when even the smallest
+// size allowed does not fit or the font cannot be read.
+std::optional<LetteringStyle> fitted_style(const LetteringStyle& style, const std::string& text) {
+  const int room = style.width - 2 * style.margin;
+  const int smallest = static_cast<int>(style.pixel_height * smallest_share);
+  for (int size = style.pixel_height; size >= smallest;) {
+    const GlyphRaster raster(dejavu_font(style.font), size);
+    if (!raster.ok()) return std::nullopt;
+    const int wide = raster.text_width(text, style.spacing);
+    if (wide <= room) {
+      LetteringStyle fitted = style;
+      fitted.pixel_height = size;
+      fitted.baseline -= static_cast<int>(std::lround(capital_middle * (style.pixel_height - size)));
+      return fitted;
+    }
+    size = std::min(size - 1, static_cast<int>(static_cast<long long>(size) * room / wide));
+  }
+  return std::nullopt;
+}
+
+// Centred text as 0..1 coverage on a canvas of the picture's size; none when the font cannot be read.
+// Text too long for its picture is left out (the kit refuses it first; see lettering_problem).
+std::optional<HeightField> centred_text(const LetteringStyle& style, const std::string& text) {
+  if (!GlyphRaster(dejavu_font(style.font), style.pixel_height).ok()) return std::nullopt;
+  const auto fitted = fitted_style(style, text);
+  if (!fitted) return HeightField(style.width, style.height);
+  const GlyphRaster raster(dejavu_font(fitted->font), fitted->pixel_height);
+  const int left = (fitted->width - raster.text_width(text, fitted->spacing)) / 2;
+  return from_coverage(raster.render(text, fitted->width, fitted->height, left, fitted->baseline, fitted->spacing));
+}
+
+// Why the text cannot be lettered in the style: a character the font cannot draw, or too long to fit even
+// at the smallest size; empty when it is fine (also when the font cannot be read: making the picture
+// says so).
+std::string lettering_problem(const LetteringStyle& style, const std::string& text) {
+  const GlyphRaster raster(dejavu_font(style.font), style.pixel_height);
+  if (!raster.ok()) return {};
+  if (const auto missing = raster.missing_glyph(text)) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*missing));
+    return std::string("the lettering's font has no glyph for ") + code;
+  }
+  if (fitted_style(style, text)) return {};
+  return "'" + text + "' does not fit the " + std::to_string(style.width) + "-pixel picture even at " +
+         std::to_string(static_cast<int>(smallest_share * 100)) + "% of the lettering's size; shorten it";
 }
 
 // The nearest of evenly spaced points, about 64 pixels apart, from `first` to `last`.
@@ -61,10 +124,22 @@ double rivet_height(int x, int y, int w, int h) {
 
 }  // namespace
 
-std::optional<IndexedImage> make_logo() {
-  constexpr int w = 640, h = 480;
-  const auto letters = centred_text("DejaVuSans-Bold.ttf", 180, "ZARN", w, h, 284, 2);
-  const auto tagline = centred_text("DejaVuSans-Bold.ttf", 30, "SOFTWARE RENDERED", w, h, 392, 8);
+std::string logo_lettering_problem(const std::string& text, bool tagline) {
+  return lettering_problem(tagline ? logo_tagline : logo_letters, text);
+}
+
+std::string banner_lettering_problem(const std::string& text, bool subtitle) {
+  return lettering_problem(subtitle ? banner_subtitle : banner_letters, text);
+}
+
+std::string credits_text_problem(const std::string& text) { return lettering_problem(credits_letters, text); }
+
+void fill_logo_palette(IndexedImage& logo, const std::vector<Rgb>& colours) { fill_palette_ramp(logo, 0, 255, colours); }
+
+std::optional<IndexedImage> make_logo(const LogoDesign& design) {
+  constexpr int w = logo_width, h = logo_height;
+  const auto letters = centred_text(logo_letters, design.lettering);
+  const auto tagline = centred_text(logo_tagline, design.tagline);
   if (!letters || !tagline) return std::nullopt;
 
   // Raised letters with rounded bevels, a chiselled groove around them, a riveted frame and a
@@ -88,14 +163,13 @@ std::optional<IndexedImage> make_logo() {
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) logo.at(x, y) = to_byte(relief.at(x, y) * 255);
   }
-  // Deep blue plate through steel to warm silver on the letter tops.
-  fill_palette_ramp(logo, 0, 255,
-                    {{6, 8, 24}, {28, 40, 88}, {70, 96, 150}, {140, 150, 175}, {215, 200, 170}, {255, 240, 210}});
+  // By default a deep blue plate through steel to warm silver on the letter tops.
+  fill_logo_palette(logo, design.colours);
   return logo;
 }
 
 IndexedImage make_blob() {
-  constexpr int size = 28;
+  constexpr int size = blob_size;
   IndexedImage blob(size, size);
   const double centre = (size - 1) / 2.0;
   for (int y = 0; y < size; ++y) {
@@ -111,10 +185,10 @@ IndexedImage make_blob() {
   return blob;
 }
 
-std::optional<IndexedImage> make_banner() {
-  constexpr int w = 640, h = 150;
-  const auto title = centred_text("DejaVuSans-Bold.ttf", 118, "ZARN", w, h, 112, 18);
-  const auto subtitle = centred_text("DejaVuSansMono-Bold.ttf", 14, "- RELEASE  GROUP  OF  DISTINCTION -", w, h, 138, 2);
+std::optional<IndexedImage> make_banner(const BannerDesign& design) {
+  constexpr int w = banner_width, h = banner_height;
+  const auto title = centred_text(banner_letters, design.lettering);
+  const auto subtitle = centred_text(banner_subtitle, design.subtitle);
   if (!title || !subtitle) return std::nullopt;
   IndexedImage banner(w, h);
   for (int y = 0; y < h; ++y) {
@@ -125,28 +199,32 @@ std::optional<IndexedImage> make_banner() {
       banner.at(x, y) = coverage_index(text, y >= 120 ? 0.6 : std::clamp(t, 0.0, 1.0));
     }
   }
-  fill_coverage_palette(banner, {{20, 30, 90}, {60, 110, 200}, {170, 210, 255}, {255, 255, 255}});
+  fill_coverage_palette(banner, design.chrome);
   return banner;
 }
 
-std::optional<IndexedImage> make_credits() {
-  constexpr int w = 400, h = 40;
-  const auto text = centred_text("DejaVuSansMono-Bold.ttf", 15, "CODE . GFX . MUSIC   BY   ZARN", w, h, 27, 1);
+void draw_gold_rule(IndexedImage& credits, const std::vector<Rgb>& gold) {
+  // Entries 1..15 sit where text has no coverage: they hold the gold of the top rule instead.
+  fill_palette_ramp(credits, 1, 15, gold);
+  // The rule is brightest at the objects' pixel and fades toward both ends.
+  const int w = credits.width;
+  for (int x = 0; x < w; ++x) {
+    const double fade = x <= credits_object_pixel ? static_cast<double>(x) / credits_object_pixel
+                                                  : static_cast<double>(w - 1 - x) / (w - 1 - credits_object_pixel);
+    credits.at(x, 0) = static_cast<std::uint8_t>(1 + std::lround(fade * (credits_object_colour_index - 1)));
+  }
+}
+
+std::optional<IndexedImage> make_credits(const CreditsDesign& design) {
+  constexpr int w = credits_width, h = credits_height;
+  const auto text = centred_text(credits_letters, design.text);
   if (!text) return std::nullopt;
   IndexedImage credits(w, h);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) credits.at(x, y) = coverage_index(text->at(x, y), 0.35 + 0.65 * y / h);
   }
-  fill_coverage_palette(credits, {{40, 60, 120}, {120, 170, 230}, {220, 235, 255}});
-  // Entries 1..15 sit where text has no coverage: they hold the gold of the top rule instead.
-  fill_palette_ramp(credits, 1, 15, {{40, 24, 6}, {150, 90, 20}, {235, 160, 60}});
-  // The rule is brightest at the objects' pixel and fades toward both ends.
-  constexpr int object_pixel = 257;
-  for (int x = 0; x < w; ++x) {
-    const double fade = x <= object_pixel ? static_cast<double>(x) / object_pixel
-                                          : static_cast<double>(w - 1 - x) / (w - 1 - object_pixel);
-    credits.at(x, 0) = static_cast<std::uint8_t>(1 + std::lround(fade * (credits_object_colour_index - 1)));
-  }
+  fill_coverage_palette(credits, design.chrome);
+  draw_gold_rule(credits, design.gold);
   return credits;
 }
 

@@ -2,6 +2,8 @@
 #include "tools/assets/texts.h"
 
 #include "shell/nfo_check.h"
+#include "shell/script_reader.h"
+#include "tools/assets/font_sheets.h"
 
 namespace tools::assets {
 namespace {
@@ -62,20 +64,45 @@ const char nfo_notes[] =
 
 }  // namespace
 
-std::string make_script() {
-  return "ZARNSTART\n"
-         "zarn greets all sceners who still draw their pixels by hand ... hello to the trackers, "
+std::string default_greetings() {
+  return "zarn greets all sceners who still draw their pixels by hand ... hello to the trackers, "
          "the coders, the pixel pushers and the swappers of old ... respect to every group that "
-         "ships an intro beside its release ... keep the scene alive!\n"
-         "ENDPART\n"
-         "code: zarn ... graphics: zarn ... music: zarn ... a bump-mapped logo, blobs, two scrollers, "
-         "particles and two knots, all software rendered at 640x480 ... press escape to leave.\n"
-         "ZARNEND\n";
+         "ships an intro beside its release ... keep the scene alive!";
 }
 
-std::vector<std::uint8_t> make_nfo() {
-  const std::string text = to_code_page_437(std::string(nfo_art) + nfo_notes);
-  return shell::sign_nfo({text.begin(), text.end()});
+std::string default_credits() {
+  return "code: zarn ... graphics: zarn ... music: zarn ... a bump-mapped logo, blobs, two scrollers, "
+         "particles and two knots, all software rendered at 640x480 ... press escape to leave.";
 }
+
+std::string make_script(const std::string& greetings, const std::string& credits) {
+  return "ZARNSTART\n" + greetings + "\nENDPART\n" + credits + "\nZARNEND\n";
+}
+
+std::string scroll_text_problem(const std::string& text) {
+  // The script reader takes a line 255 characters at a time and looks for its markers in each piece.
+  for (const char* marker : {"ZARNSTART", "ENDPART", "ZARNEND"}) {
+    if (text.find(marker) != std::string::npos) return std::string("holds the script's marker ") + marker;
+  }
+  if (text.size() + 1 > shell::script_part_capacity) {
+    return "is " + std::to_string(text.size()) + " characters long; a scroll line holds at most " +
+           std::to_string(shell::script_part_capacity - 1);
+  }
+  for (char c : text) {
+    if (!large_font_has(c)) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < ' ' || byte > '~') return "holds a character the scroll font has no glyph for (not plain ASCII)";
+      return std::string("holds '") + c + "', which the scroll font has no glyph for";
+    }
+  }
+  return {};
+}
+
+std::vector<std::uint8_t> default_nfo_text() {
+  const std::string text = to_code_page_437(std::string(nfo_art) + nfo_notes);
+  return {text.begin(), text.end()};
+}
+
+std::vector<std::uint8_t> make_nfo(const std::vector<std::uint8_t>& text) { return shell::sign_nfo(text); }
 
 }  // namespace tools::assets
