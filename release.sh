@@ -10,7 +10,7 @@
 #                              zarn-tool check): its files go into the downloads and the page, and the
 #                              Windows icon is made from its banner
 set -euo pipefail
-assets_dir=assets
+assets_dir=$(dirname "$0")/assets
 if [ "${1:-}" = "--assets" ] && [ -n "${2:-}" ]; then
   assets_dir=$2
 elif [ $# -gt 0 ]; then
