@@ -23,7 +23,9 @@ std::uint32_t tick_ms();
 // Creates and shows the program's one window with the mouse cursor hidden. `display_mode`:
 // 0 window 640x480 shown 1:1, 1 resizable window stretched to its client area,
 // 2 borderless screen-sized window stretched, 3 full screen with the aspect kept.
-// Returns false (nothing left open) if the window or the display cannot be set up.
+// Returns false (nothing left open) if the window or the display cannot be set up. The pointer is
+// hidden here and not before: it is hidden only over the program's own windows, and before this one
+// exists those are the start-up message boxes, whose OK button keeps its pointer.
 bool create_window(const char* title, int display_mode, KeyHandler on_key);
 
 // Moves window messages until the window is closed or request_quit is called.
