@@ -13,6 +13,9 @@ E2E_EXIT=""
 E2E_WINDOW=""
 # What the program prints on stderr, kept beside the screenshots.
 E2E_STDERR=${E2E_STDERR:-/dev/null}
+# The virtual screen (WIDTHxHEIGHTxDEPTH), and the program's options, which a scenario may set.
+E2E_SCREEN=${E2E_SCREEN:-1024x768x24}
+E2E_ARGS=()
 # SDL's audio driver for the program: "dummy" plays nothing; "disk" writes what it plays to
 # SDL_DISKAUDIOFILE, which shows whether a sound device was opened at all.
 E2E_AUDIODRIVER=${E2E_AUDIODRIVER:-dummy}
@@ -22,7 +25,7 @@ e2e_start_display() {
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$E2E_SCREEN" -nolisten tcp >/dev/null 2>&1 &
     E2E_XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
@@ -39,7 +42,7 @@ e2e_start_display() {
 # when given "nodisplay").
 e2e_start() {
   [ "${2:-}" = nodisplay ] || e2e_start_display || return 1
-  (cd "$1" && exec env SDL_AUDIODRIVER="$E2E_AUDIODRIVER" "$E2E_ZARN" 2>>"$E2E_STDERR") &
+  (cd "$1" && exec env SDL_AUDIODRIVER="$E2E_AUDIODRIVER" "$E2E_ZARN" "${E2E_ARGS[@]}" 2>>"$E2E_STDERR") &
   E2E_PID=$!
 }
 
