@@ -100,16 +100,6 @@ check_message_box() {
   [ "$E2E_EXIT" = 0 ] || fail "OK gave exit code $E2E_EXIT, not 0"
 }
 
-# Runs COMMAND... until it succeeds, for up to SECONDS; false if it never does.
-poll_until() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
-
 # WxH+X+Y of the program's window on the screen.
 window_geometry() {
   xwininfo -id "$E2E_WINDOW" 2>/dev/null |
@@ -153,27 +143,27 @@ verdict_up() {
 # colours than the window's picture.
 check_display_switch() {
   local window=640x480+320+120 screen=1280x720+0+0 fitted=960x720+160+0
-  poll_until 10 window_shows "$window" "$window" 0 "$work/window.png" ||
+  poll_until 30 window_shows "$window" "$window" 0 "$work/window.png" ||
     { fail "--window: the window is $(window_geometry), not $window, or the picture lies outside it"; return; }
-  poll_until 12 verdict_up 320 120 1 "$work/window-verdict.png" || fail "no verdict in the window"
+  poll_until 30 verdict_up 320 120 1 "$work/window-verdict.png" || fail "no verdict in the window"
   xdotool key alt+Return
-  poll_until 10 window_shows "$screen" "$fitted" 900 "$work/full-screen.png" ||
+  poll_until 20 window_shows "$screen" "$fitted" 900 "$work/full-screen.png" ||
     { fail "Alt+Enter: the window is $(window_geometry), the picture $(lit_box "$work/full-screen.png"), not $fitted"; return; }
-  poll_until 5 verdict_up 160 0 1.5 "$work/full-screen-verdict.png" || fail "no verdict in full screen"
+  poll_until 20 verdict_up 160 0 1.5 "$work/full-screen-verdict.png" || fail "no verdict in full screen"
   local window_colours full_colours
   window_colours=$(e2e_colours "$work/window-verdict.png")
   full_colours=$(e2e_colours "$work/full-screen-verdict.png")
   echo "the verdict in $window_colours colours in the window, $full_colours in full screen"
   e2e_above $((window_colours * 3 / 2 + 20)) "$full_colours" || fail "full screen blends the pixels: $full_colours colours"
   e2e_tap space
-  poll_until 10 e2e_above_brightness "$work/full-screen-intro.png" 672x240+304+240 0.2 || fail "space did not start the intro"
+  poll_until 20 brighter_than "$work/full-screen-intro.png" 672x240+304+240 0.2 || fail "space did not start the intro"
   xdotool key alt+Return
-  poll_until 10 window_shows "$window" "$window" 600 "$work/window-intro.png" ||
+  poll_until 20 window_shows "$window" "$window" 600 "$work/window-intro.png" ||
     fail "Alt+Enter again: the window is $(window_geometry), the picture $(lit_box "$work/window-intro.png")"
 }
 
 # Whether the crop GEOMETRY of a fresh screenshot FILE is brighter than BOUND.
-e2e_above_brightness() {
+brighter_than() {
   e2e_screenshot "$1"
   e2e_above "$(e2e_brightness "$1" "$2")" "$3"
 }

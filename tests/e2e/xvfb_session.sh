@@ -4,6 +4,7 @@
 # e2e_wait_exit SECONDS (sets E2E_EXIT); e2e_stop. Needs Xvfb, xdotool, xwd and ImageMagick's convert.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/stop_processes.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/poll_until.sh"
 
 E2E_ZARN=${E2E_ZARN:?set E2E_ZARN to the zarn program}
 E2E_CONVERT=/usr/bin/convert
@@ -53,18 +54,19 @@ e2e_window_named() {
 }
 
 # Waits until a window of that title (default the program's "[-ZARN-]") exists and gives it the keyboard.
-# Start-up computes its tables first, which takes a while on a busy machine: up to 30 seconds.
+# Start-up computes its tables first, which takes a while on a busy machine: up to 30 seconds. SDL may
+# make the window again for its renderer, so a window that is gone before it takes the focus is looked
+# for anew.
 e2e_wait_window() {
   local title=${1:-[-ZARN-]}
-  E2E_WINDOW=""
   for _ in $(seq 300); do
     E2E_WINDOW=$(e2e_window_named "$title")
-    [ -n "$E2E_WINDOW" ] && break
+    [ -n "$E2E_WINDOW" ] && xdotool windowfocus --sync "$E2E_WINDOW" 2>/dev/null && return 0
     kill -0 "$E2E_PID" 2>/dev/null || break
     sleep 0.1
   done
-  [ -n "$E2E_WINDOW" ] || { echo "e2e: no window '$title' appeared" >&2; return 1; }
-  xdotool windowfocus --sync "$E2E_WINDOW"
+  echo "e2e: no window '$title' appeared" >&2
+  return 1
 }
 
 # A quick tap, down and straight up again, as xdotool types it: shorter than a frame on a busy machine.

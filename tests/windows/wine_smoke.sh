@@ -16,6 +16,7 @@ exe=$(realpath "$1")
 assets=$(realpath "$2")
 shots=$3
 source "$(dirname "$0")/../support/stop_processes.sh"
+source "$(dirname "$0")/../support/poll_until.sh"
 mkdir -p "$shots"
 shots=$(realpath "$shots")
 log=$shots/wine.log
@@ -100,16 +101,6 @@ screenshot() { xwd -root -silent | convert xwd:- "$shots/$1"; }
 # through GDI wrongly on this 16-bit screen.
 window_shot() { xwd -id "$1" -silent | convert xwd:- "$shots/$2"; }
 
-# Runs COMMAND... until it succeeds, up to SECONDS; false if it never does.
-wait_until() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
-
 # Whether the window WINDOW covers the screen from its corner (full screen) or stands below a caption
 # (a window), by where its X window is.
 window_at() { xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left Y/ { print $NF }'; }
@@ -191,16 +182,16 @@ echo "--mode 9: exit code $code, \"$complaint\""
 # 640x480 inside its frame and caption, so on this screen its bottom rows lie off screen.
 start_zarn "$assets" --window
 window=$(wait_window '\[-ZARN-\]') || fail "no window \"[-ZARN-]\" appeared with --window"
-wait_until 10 is_windowed "$window" || fail "--window did not open a window"
-wait_until 15 window_verdict_shows "$window" windowed.png || fail "no verdict in the window (windowed.png)"
+poll_until 20 is_windowed "$window" || fail "--window did not open a window"
+poll_until 30 window_verdict_shows "$window" windowed.png || fail "no verdict in the window (windowed.png)"
 xdotool key alt+Return
-wait_until 10 is_full_screen "$window" || fail "Alt+Enter did not switch to full screen"
-wait_until 10 screen_verdict_shows full_screen.png || fail "no verdict in full screen (full_screen.png)"
+poll_until 20 is_full_screen "$window" || fail "Alt+Enter did not switch to full screen"
+poll_until 20 screen_verdict_shows full_screen.png || fail "no verdict in full screen (full_screen.png)"
 xdotool key alt+Return
-wait_until 10 is_windowed "$window" || fail "the second Alt+Enter did not switch back to a window"
-wait_until 10 window_verdict_shows "$window" windowed_again.png || fail "no verdict in the window again"
+poll_until 20 is_windowed "$window" || fail "the second Alt+Enter did not switch back to a window"
+poll_until 20 window_verdict_shows "$window" windowed_again.png || fail "no verdict in the window again"
 xdotool key space
-wait_until 10 window_intro_shows "$window" windowed_intro.png || fail "space did not start the intro"
+poll_until 20 window_intro_shows "$window" windowed_intro.png || fail "space did not start the intro"
 xdotool key Escape
 code=$(wait_exit 15)
 echo "--window, Alt+Enter twice, space, Escape: exit code $code"
