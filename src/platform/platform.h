@@ -23,8 +23,22 @@ std::uint32_t tick_ms();
 // Creates and shows the program's one window with the mouse cursor hidden. `display_mode`:
 // 0 window 640x480 shown 1:1, 1 resizable window stretched to its client area,
 // 2 borderless screen-sized window stretched, 3 full screen with the aspect kept.
-// Returns false (nothing left open) if the window or the display cannot be set up.
+// Alt+Enter then switches between a window (modes 0 and 1) and full screen (mode 3) while it runs.
+// Returns false (nothing left open) if the window or the display cannot be set up. The pointer is
+// hidden here and not before: it is hidden only over the program's own windows, and before this one
+// exists those are the start-up message boxes, whose OK button keeps its pointer.
 bool create_window(const char* title, int display_mode, KeyHandler on_key);
+
+inline constexpr int display_window = 0;
+inline constexpr int display_full_screen = 3;
+
+// The mode Alt+Enter switches to from `current`: full screen from a window; from the screen-covering
+// modes back to `started_in` when the program started in a window, else to the 640x480 window.
+inline int display_mode_after_toggle(int current, int started_in) {
+  const bool in_window = current == 0 || current == 1;
+  if (in_window) return display_full_screen;
+  return started_in == 0 || started_in == 1 ? started_in : display_window;
+}
 
 // Moves window messages until the window is closed or request_quit is called.
 void run_message_loop();

@@ -80,12 +80,20 @@ void draw_lit_logo(std::uint16_t* frame, std::uint32_t elapsed_ms, const base::I
   }
 }
 
+BlobPosition blob_position(int i, float t) {
+  // The float time is widened first: an int minus a float is worked out in float, which puts a blob a
+  // pixel off at some moments of the intro's first seconds.
+  const double time = t;
+  const double k = i * 3.14;
+  const int x = static_cast<int>(std::cos(i - time + k) * 50 + 560);
+  const int y = static_cast<int>(std::sin((time + k) * 0.5 + i) * 50 + 310);
+  return {x, y};
+}
+
 void draw_blobs(std::uint16_t* frame, float t) {
   for (int i = 0; i < blob_count; ++i) {
-    const double k = i * 3.14;
-    const int x = static_cast<int>(std::cos(i - t + k) * 50 + 560);
-    const int y = static_cast<int>(std::sin((t + k) * 0.5 + i) * 50 + 310);
-    draw_blob(frame, x, y, blob_image, effect_tables.saturating_double_table);
+    const BlobPosition at = blob_position(i, t);
+    draw_blob(frame, at.x, at.y, blob_image, effect_tables.saturating_double_table);
   }
 }
 

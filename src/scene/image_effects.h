@@ -21,6 +21,13 @@ LightPosition light_position(std::uint32_t elapsed_ms);
 void draw_lit_logo(std::uint16_t* frame, std::uint32_t elapsed_ms, const base::Image& logo = logo_image,
                    const EffectTables& tables = effect_tables);
 
+// Top-left corner of blob `i` (0..9) at the intro's time `t` in seconds: columns 510..610, rows 260..360.
+struct BlobPosition {
+  int x;
+  int y;
+};
+BlobPosition blob_position(int i, float t);
+
 // Blends the ten blobs of `blob_image` over `frame` at the intro's time `t` in seconds.
 void draw_blobs(std::uint16_t* frame, float t);
 

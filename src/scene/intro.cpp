@@ -52,6 +52,8 @@ void prepare_intro(IntroScene& scene, const shell::ScriptText& script) {
 
 void intro_frame(float seconds, IntroScene& scene, shell::FrameState& state, const shell::ScriptText& script) {
   std::uint16_t* frame = state.frame_buffer.get();
+  // One reading of the clock for the whole frame: the light, the particles and the objects show the same
+  // moment, however long the layers under them took to draw on a busy machine.
   const std::uint32_t ms = shell::elapsed_ms(state);
   draw_lit_logo(frame, ms);  // overwrites every pixel: the frame needs no clearing
   draw_blobs(frame, seconds);

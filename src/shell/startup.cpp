@@ -22,6 +22,7 @@
 #include "shell/frame_loop.h"
 #include "shell/frame_state.h"
 #include "shell/presentation.h"
+#include "shell/program_options.h"
 #include "shell/script_reader.h"
 
 namespace shell {
@@ -54,7 +55,7 @@ bool load_scene_objects(scene::IntroScene& scene) {
 
 }  // namespace
 
-const int display_mode = ZARN_DISPLAY_MODE;
+const int built_in_display_mode = ZARN_DISPLAY_MODE;
 
 int load_assets() {
   allocate_frame_buffer();
@@ -82,7 +83,7 @@ int load_assets() {
   return scene::fill_bump_map() ? 1 : 0;
 }
 
-int run_program() {
+int run_program(int display_mode) {
   base::set_up_pixel_format();
   if (!load_assets()) return 0;
   if (!platform::create_window("[-ZARN-]", display_mode, set_key_state)) return 0;
@@ -97,6 +98,22 @@ int run_program() {
   stop_frame_thread(frame_thread, finished);
   platform::destroy_window();
   return 0;
+}
+
+int run_program_from_command_line(int argc, const char* const* argv) {
+  const int arguments = argc > 0 ? argc - 1 : 0;  // argv[0] is the program's name, when there is one
+  const ProgramOptions options = read_program_options(arguments, argv + 1, built_in_display_mode);
+  switch (options.action) {
+    case ProgramOptions::Action::show_usage:
+      std::fputs(program_usage, stdout);
+      return 0;
+    case ProgramOptions::Action::refuse:
+      std::fprintf(stderr, "%s\n", options.complaint.c_str());
+      return wrong_command_line_exit;
+    case ProgramOptions::Action::run:
+      break;
+  }
+  return run_program(options.display_mode);
 }
 
 }  // namespace shell

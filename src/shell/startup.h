@@ -3,8 +3,12 @@
 
 namespace shell {
 
-// How the picture is shown (0 window 1:1, 1 resizable window, 2 borderless, 3 full screen); fixed by the build.
-extern const int display_mode;
+// How the picture is shown when the command line does not say (0 window 1:1, 1 resizable window,
+// 2 borderless, 3 full screen); fixed by the build.
+extern const int built_in_display_mode;
+
+// Exit code of a command line the program does not understand.
+inline constexpr int wrong_command_line_exit = 2;
 
 // Loads and computes everything the screens use, in a fixed order. Returns 1, or 0 when a step fails
 // (a step whose failure the user must see has already shown its message).
@@ -12,6 +16,11 @@ int load_assets();
 
 // The whole program on whatever platform is linked: start-up, window, frame thread, message loop, end.
 // Returns the exit code, 0 in every case.
-int run_program();
+int run_program(int display_mode = built_in_display_mode);
+
+// The program as started with `argv` (argv[0] its name): its usage text, or one line on stderr and
+// wrong_command_line_exit for arguments it does not understand, before anything is loaded or shown;
+// otherwise run_program in the display mode they choose.
+int run_program_from_command_line(int argc, const char* const* argv);
 
 }  // namespace shell

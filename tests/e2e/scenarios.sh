@@ -3,7 +3,7 @@
 # Usage: scenarios.sh SCENARIO ZARN ASSET_DIR OUT_DIR
 # Each scenario plays in its own copy of the assets under OUT_DIR/SCENARIO/, which keeps its screenshots
 # and what the program printed. Scenarios: intro, no_nfo, tampered_nfo, fifo_nfo, no_script, dir_script,
-# no_object, no_bitmaps, display_lost, no_display.
+# no_object, no_bitmaps, display_lost, no_display, display_switch.
 set -u
 scenario=$1
 export E2E_ZARN=$2
@@ -114,6 +114,67 @@ space_shows_intro() {
   e2e_above "$("$E2E_CONVERT" "$1" -colorspace Gray -threshold 10% -format '%[fx:mean]' info:)" 0.005
 }
 
+# WxH+X+Y of the smallest rectangle that holds every lit pixel of a picture.
+lit_box() { "$E2E_CONVERT" "$1" -colorspace Gray -threshold 2% -format '%@' info:; }
+
+# Whether the lit pixels of a picture lie inside the rectangle WxH+X+Y and span at least MIN_WIDTH of it.
+lit_within() {
+  local box=$1 min_width=$2 lit w h x y
+  lit=$(lit_box "$3")
+  IFS='x+' read -r w h x y <<<"$box"
+  awk -v lit="$lit" -v W="$w" -v H="$h" -v X="$x" -v Y="$y" -v min="$min_width" 'BEGIN {
+    split(lit, p, /[x+]/)
+    exit !(p[3] >= X && p[4] >= Y && p[3] + p[1] <= X + W && p[4] + p[2] <= Y + H && p[1] >= min) }'
+}
+
+# The window at GEOMETRY with a screenshot FILE whose lit pixels lie inside PICTURE (WxH+X+Y) and span at
+# least MIN_WIDTH: the state after a switch, once the window and the picture have both followed.
+window_shows() {
+  local geometry=$1 picture=$2 min_width=$3 file=$4
+  [ "$(window_geometry "$E2E_WINDOW")" = "$geometry" ] || return 1
+  e2e_screenshot "$file"
+  lit_within "$picture" "$min_width" "$file"
+}
+
+# The verdict is up: its lines lit between the blue lines, at rows 200 to 234 of the frame, which
+# stands at X, Y scaled by SCALE.
+verdict_up() {
+  local x=$1 y=$2 scale=$3 file=$4 crop
+  crop=$(awk -v x="$x" -v y="$y" -v s="$scale" 'BEGIN { printf "%dx%d+%d+%d", 400 * s, 34 * s, x + 10 * s, y + 200 * s }')
+  e2e_screenshot "$file"
+  e2e_above "$(e2e_lit_share "$file" "$crop")" 0.01
+}
+
+# On a 1280x720 screen: a 640x480 window in its middle, the picture 1:1; full screen, the picture 960x720
+# between two black bars of 160 pixels, scaled without blending neighbours, so that it has no more
+# colours than the window's picture.
+check_display_switch() {
+  local window=640x480+320+120 screen=1280x720+0+0 fitted=960x720+160+0
+  wait_until 30 0.2 window_shows "$window" "$window" 0 "$work/window.png" ||
+    { fail "--window: the window is $(window_geometry "$E2E_WINDOW"), not $window, or the picture lies outside it"; return; }
+  wait_until 30 0.2 verdict_up 320 120 1 "$work/window-verdict.png" || fail "no verdict in the window"
+  xdotool key alt+Return
+  wait_until 20 0.2 window_shows "$screen" "$fitted" 900 "$work/full-screen.png" ||
+    { fail "Alt+Enter: the window is $(window_geometry "$E2E_WINDOW"), the picture $(lit_box "$work/full-screen.png"), not $fitted"; return; }
+  wait_until 20 0.2 verdict_up 160 0 1.5 "$work/full-screen-verdict.png" || fail "no verdict in full screen"
+  local window_colours full_colours
+  window_colours=$(e2e_colours "$work/window-verdict.png")
+  full_colours=$(e2e_colours "$work/full-screen-verdict.png")
+  echo "the verdict in $window_colours colours in the window, $full_colours in full screen"
+  e2e_above $((window_colours * 3 / 2 + 20)) "$full_colours" || fail "full screen blends the pixels: $full_colours colours"
+  e2e_tap space
+  wait_until 20 0.2 brighter_than "$work/full-screen-intro.png" 672x240+304+240 0.2 || fail "space did not start the intro"
+  xdotool key alt+Return
+  wait_until 20 0.2 window_shows "$window" "$window" 600 "$work/window-intro.png" ||
+    fail "Alt+Enter again: the window is $(window_geometry "$E2E_WINDOW"), the picture $(lit_box "$work/window-intro.png")"
+}
+
+# Whether the crop GEOMETRY of a fresh screenshot FILE is brighter than BOUND.
+brighter_than() {
+  e2e_screenshot "$1"
+  e2e_above "$(e2e_brightness "$1" "$2")" "$3"
+}
+
 case $scenario in
   intro)
     e2e_start "$work/release" || exit 1
@@ -189,6 +250,14 @@ case $scenario in
       [ "$E2E_EXIT" = 0 ] || fail "without a display (DISPLAY='$display') the exit code is $E2E_EXIT, not 0"
       grep -q "no display" "$E2E_STDERR" || fail "without a display (DISPLAY='$display') stderr does not say so"
     done
+    ;;
+  display_switch)
+    E2E_SCREEN=1280x720x24
+    E2E_ARGS=(--window)
+    e2e_start "$work/release" || exit 1
+    e2e_wait_window || exit 1
+    check_display_switch
+    check_escape_ends
     ;;
   *)
     echo "unknown scenario $scenario"

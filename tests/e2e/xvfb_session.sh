@@ -17,18 +17,21 @@ E2E_WINDOW=""
 E2E_STDERR=${E2E_STDERR:-/dev/null}
 # What the X server prints.
 E2E_XVFB_LOG=${E2E_XVFB_LOG:-/dev/null}
+# The virtual screen (WIDTHxHEIGHTxDEPTH), and the program's options, which a scenario may set.
+E2E_SCREEN=${E2E_SCREEN:-1024x768x24}
+E2E_ARGS=()
 # SDL's audio driver for the program: "dummy" plays nothing; "disk" writes what it plays to
 # SDL_DISKAUDIOFILE, which shows whether a sound device was opened at all.
 E2E_AUDIODRIVER=${E2E_AUDIODRIVER:-dummy}
 
-# Starts Xvfb with a 1024x768 screen on a number of its own choosing.
-e2e_start_display() { start_virtual_display 1024x768x24 "$E2E_XVFB_LOG"; }
+# Starts Xvfb with the scenario's screen on a number of its own choosing.
+e2e_start_display() { start_virtual_display "$E2E_SCREEN" "$E2E_XVFB_LOG"; }
 
 # Starts the program in ASSET_DIR, on the display that e2e_start_display made (or whatever DISPLAY says
 # when given "nodisplay").
 e2e_start() {
   [ "${2:-}" = nodisplay ] || e2e_start_display || return 1
-  (cd "$1" && exec env SDL_AUDIODRIVER="$E2E_AUDIODRIVER" "$E2E_ZARN" 2>>"$E2E_STDERR") &
+  (cd "$1" && exec env SDL_AUDIODRIVER="$E2E_AUDIODRIVER" "$E2E_ZARN" "${E2E_ARGS[@]}" 2>>"$E2E_STDERR") &
   E2E_PID=$!
 }
 

@@ -157,6 +157,29 @@ TEST(LightPosition, StaysInItsRange) {
   }
 }
 
+TEST(Blob, PositionsAreWorkedOutInDoublePrecision) {
+  // Moments of the intro's fourth second at which a time subtracted in float puts the blob's column one
+  // pixel off; the corners here are those of the whole sum in double.
+  struct Case {
+    float t;
+    int blob;
+    int x, y;
+  };
+  const Case cases[] = {
+      {0x1.81843ap+1f, 8, 572, 306},  // float gives 573
+      {0x1.867b9ap+1f, 9, 513, 287},  // float gives 512
+      {0x1.98eeb2p+1f, 8, 563, 301},  // float gives 564
+      {0x1.9e7706p+1f, 9, 516, 291},  // float gives 517
+      {0x1.fea762p+1f, 9, 546, 309},  // float gives 545
+      {0.0f, 0, 610, 310},
+  };
+  for (const Case& c : cases) {
+    const scene::BlobPosition at = scene::blob_position(c.blob, c.t);
+    EXPECT_EQ(at.x, c.x) << "blob " << c.blob << " at " << c.t << " s";
+    EXPECT_EQ(at.y, c.y) << "blob " << c.blob << " at " << c.t << " s";
+  }
+}
+
 TEST(Blob, HalvesItsBrightenedColourOverTheFrameAndClipsAtTheEdges) {
   base::set_up_pixel_format();
   std::vector<std::uint16_t> brighten(65536);

@@ -4,7 +4,10 @@
 #   1. with the default assets the NFO verdict shows, space starts the intro, Escape ends it with 0;
 #   2. without "zarn.dat" the message box says so, and OK ends the program with 0;
 #   3. closing the window (Alt+F4) while the frame thread presents ends the program with 0;
-#   4. without a sound card the sound system's message box shows, and OK ends the program with 0.
+#   4. --help and a wrong option answer on the command line, the wrong one with exit code 2;
+#   5. with --window the verdict shows in a window, Alt+Enter switches to DirectDraw's full screen and
+#      back, and Escape in the intro ends with 0;
+#   6. without a sound card the sound system's message box shows, and OK ends the program with 0.
 # A screenshot of each screen is kept in SHOT_DIR. Wine's own output goes to SHOT_DIR/wine.log, shown
 # only when the test fails.
 # Usage: wine_smoke.sh ZARN_EXE ASSET_DIR SHOT_DIR
@@ -49,10 +52,10 @@ set_up_wine() {
   wineboot -i >>"$log" 2>&1
 }
 
-# Starts zarn.exe in the folder DIR; its exit code lands in $work/exit.
+# Starts zarn.exe in the folder DIR with the options that follow; its exit code lands in $work/exit.
 start_zarn() {
   rm -f "$work/exit"
-  (cd "$1" && wine "$exe" >>"$log" 2>&1; echo $? >"$work/exit") &
+  (cd "$1" && wine "$exe" "${@:2}" >>"$log" 2>&1; echo $? >"$work/exit") &
   zarn_pid=$!
 }
 
@@ -83,6 +86,23 @@ wait_exit() {
 }
 
 screenshot() { xwd -root -silent | convert xwd:- "$shots/$1"; }
+# The window's own picture: a capture of the whole screen shows the colours of a window that Wine draws
+# through GDI wrongly on this 16-bit screen.
+window_shot() { xwd -id "$1" -silent | convert xwd:- "$shots/$2"; }
+
+# Whether the window WINDOW covers the screen from its corner (full screen) or stands below a caption
+# (a window), by where its X window is.
+window_at() { xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left Y/ { print $NF }'; }
+is_full_screen() { [ "$(window_at "$1")" = 0 ]; }
+is_windowed() { local y; y=$(window_at "$1"); [ -n "$y" ] && [ "$y" -gt 0 ]; }
+
+# Whether the verdict's first lines are lit in the picture FILE, whose frame starts at its corner: in the
+# window WINDOW's own picture, or on the screen.
+verdict_shows() { above "$(lit_share "$1" "$verdict_lines")" 0.02; }
+window_verdict_shows() { window_shot "$1" "$2" && verdict_shows "$2"; }
+screen_verdict_shows() { screenshot "$1" && verdict_shows "$1"; }
+# Whether the intro fills the window WINDOW, its picture kept in FILE.
+window_intro_shows() { window_shot "$1" "$2" && above "$(lit_share "$2" 640x440+0+0)" 0.5; }
 
 # Share of the pixels inside GEOMETRY (WxH+X+Y) of a screenshot that are not black, 0 to 1.
 lit_share() { convert "$shots/$1" -crop "$2" +repage -colorspace Gray -threshold 2% -format '%[fx:mean]' info:; }
@@ -146,7 +166,35 @@ code=$(wait_exit 30)
 echo "closed with Alt+F4: exit code $code"
 [ "$code" = 0 ] || fail "after Alt+F4: expected exit code 0, got $code"
 
-# 4. A sound card that does not exist: wave-out cannot open.
+# 4. The command line: the usage text, and one line with exit code 2 for an option it does not know.
+usage=$(cd "$assets" && wine "$exe" --help 2>>"$log")
+echo "$usage" | grep -q "^Usage: zarn \[--window" || fail "--help does not print the usage: $usage"
+complaint=$(cd "$assets" && wine "$exe" --mode 9 2>&1 >/dev/null)
+code=$?
+echo "--mode 9: exit code $code, \"$complaint\""
+[ "$code" = 2 ] || fail "--mode 9: expected exit code 2, got $code"
+[ "$(echo "$complaint" | wc -l)" = 1 ] || fail "--mode 9 says more than one line: $complaint"
+
+# 5. A window, Alt+Enter to DirectDraw's full screen and back, then the intro and Escape. The window is
+# 640x480 inside its frame and caption, so on this screen its bottom rows lie off screen.
+start_zarn "$assets" --window
+wait_window '\[-ZARN-\]' || fail "no window \"[-ZARN-]\" appeared with --window"
+wait_until 20 0.2 is_windowed "$window" || fail "--window did not open a window"
+wait_until 30 0.2 window_verdict_shows "$window" windowed.png || fail "no verdict in the window (windowed.png)"
+xdotool key alt+Return
+wait_until 20 0.2 is_full_screen "$window" || fail "Alt+Enter did not switch to full screen"
+wait_until 20 0.2 screen_verdict_shows full_screen.png || fail "no verdict in full screen (full_screen.png)"
+xdotool key alt+Return
+wait_until 20 0.2 is_windowed "$window" || fail "the second Alt+Enter did not switch back to a window"
+wait_until 20 0.2 window_verdict_shows "$window" windowed_again.png || fail "no verdict in the window again"
+xdotool key space
+wait_until 20 0.2 window_intro_shows "$window" windowed_intro.png || fail "space did not start the intro"
+xdotool key Escape
+code=$(wait_exit 30)
+echo "--window, Alt+Enter twice, space, Escape: exit code $code"
+[ "$code" = 0 ] || fail "Escape after switching: expected exit code 0, got $code"
+
+# 6. A sound card that does not exist: wave-out cannot open.
 echo 'pcm.!default { type hw card 31 }' >"$HOME/.asoundrc"
 start_zarn "$assets"
 wait_window '\]-ZARN-\[' || fail "no message box \"]-ZARN-[\" appeared without a sound card"

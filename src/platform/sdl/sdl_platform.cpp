@@ -19,6 +19,8 @@ struct SdlDisplay {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   KeyHandler on_key = nullptr;
+  int display_mode = display_full_screen;  // the mode shown now
+  int started_in = display_full_screen;    // the mode create_window was asked for
   Uint32 present_event = 0;
   Uint32 frame_interval_ms = 16;  // one refresh of the display
   Uint32 last_shown_tick = 0;
@@ -79,33 +81,75 @@ void close_display() {
   display.window = nullptr;
 }
 
-bool open_display(const char* title, int display_mode) {
-  int width = base::frame_width;
-  int height = base::frame_height;
-  int x = SDL_WINDOWPOS_CENTERED;
-  int y = SDL_WINDOWPOS_CENTERED;
+struct WindowRect {
+  int x, y, width, height;
+};
+
+// Where a window of this mode stands: the screen-covering modes are screen-sized from the start, so the
+// picture covers the screen even where no window manager applies the full-screen request.
+WindowRect window_rect_of(int display_mode) {
   SDL_DisplayMode desktop{};
-  const bool have_desktop = SDL_GetDesktopDisplayMode(0, &desktop) == 0;
-  // Screen-sized from the start, so the picture covers the screen even where no window manager
-  // applies the full-screen request.
-  if (display_mode >= 2 && have_desktop) {
-    x = y = 0;
-    width = desktop.w;
-    height = desktop.h;
+  if (display_mode >= 2 && SDL_GetDesktopDisplayMode(0, &desktop) == 0) return {0, 0, desktop.w, desktop.h};
+  return {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, base::frame_width, base::frame_height};
+}
+
+// Full screen keeps the 640x480 aspect with bars; the window modes stretch to the client area.
+void set_picture_scaling(int display_mode) {
+  if (display_mode == display_full_screen) {
+    SDL_RenderSetLogicalSize(display.renderer, base::frame_width, base::frame_height);
+  } else {
+    SDL_RenderSetLogicalSize(display.renderer, 0, 0);
   }
-  if (have_desktop && desktop.refresh_rate > 0) {
+}
+
+void pace_to_desktop_refresh() {
+  SDL_DisplayMode desktop{};
+  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.refresh_rate > 0) {
     display.frame_interval_ms = static_cast<Uint32>(std::max(1, 1000 / desktop.refresh_rate));
   }
-  display.window = SDL_CreateWindow(title, x, y, width, height, window_flags_of(display_mode));
+}
+
+bool open_display(const char* title, int display_mode) {
+  pace_to_desktop_refresh();
+  const WindowRect rect = window_rect_of(display_mode);
+  display.window = SDL_CreateWindow(title, rect.x, rect.y, rect.width, rect.height, window_flags_of(display_mode));
   if (!display.window) return false;
   display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_PRESENTVSYNC);
   if (!display.renderer) display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
   if (!display.renderer) return false;
-  // Full screen keeps the 640x480 aspect with bars; the window modes stretch to the client area.
-  if (display_mode == 3) SDL_RenderSetLogicalSize(display.renderer, base::frame_width, base::frame_height);
+  set_picture_scaling(display_mode);
   display.texture = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
                                       base::frame_width, base::frame_height);
-  return display.texture != nullptr;
+  if (!display.texture) return false;
+  // Crisp pixels at any size, whatever scaling quality the environment asks SDL for.
+  SDL_SetTextureScaleMode(display.texture, SDL_ScaleModeNearest);
+  display.display_mode = display.started_in = display_mode;
+  return true;
+}
+
+// Main thread, on Alt+Enter: the same window, renderer and texture, now covering the screen or a window
+// again. The window is placed by hand as well, for desktops without a window manager.
+void switch_display_mode() {
+  const int mode = display_mode_after_toggle(display.display_mode, display.started_in);
+  const WindowRect rect = window_rect_of(mode);
+  if (mode == display_full_screen) {
+    SDL_SetWindowPosition(display.window, rect.x, rect.y);
+    SDL_SetWindowSize(display.window, rect.width, rect.height);
+    SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  } else {
+    SDL_SetWindowFullscreen(display.window, 0);
+    SDL_SetWindowBordered(display.window, SDL_TRUE);
+    SDL_SetWindowAlwaysOnTop(display.window, SDL_FALSE);
+    SDL_SetWindowResizable(display.window, mode == 1 ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowSize(display.window, rect.width, rect.height);
+    SDL_SetWindowPosition(display.window, rect.x, rect.y);
+  }
+  set_picture_scaling(mode);
+  display.display_mode = mode;
+}
+
+bool is_alt_enter(const SDL_KeyboardEvent& key) {
+  return key.type == SDL_KEYDOWN && key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT) != 0;
 }
 
 // Main thread: puts the pending frame on screen, then holds until one display refresh has passed since
@@ -174,6 +218,8 @@ void run_message_loop() {
   while (!quit && SDL_WaitEvent(&event)) {
     if (event.type == SDL_QUIT) {
       quit = true;
+    } else if (is_alt_enter(event.key)) {
+      if (!event.key.repeat) switch_display_mode();
     } else if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
       handle_key(event.key);
     } else if (event.type == display.present_event) {

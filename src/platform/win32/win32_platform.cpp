@@ -2,6 +2,7 @@
 // shown from the frame thread through GDI in the window modes or DirectDraw in full screen.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 
@@ -31,7 +32,8 @@ struct Win32Display {
   int show_command = SW_SHOWDEFAULT;
   HWND main_window = nullptr;
   HDC window_dc = nullptr;  // taken once the window is shown, released when it is destroyed
-  int display_mode = 3;
+  int display_mode = display_full_screen;  // the mode shown now
+  int started_in = display_full_screen;    // the mode create_window was asked for
   KeyHandler on_key = nullptr;
   // Held by the frame thread while it presents and by the window's destruction, so that no picture goes
   // to a released device context or a destroyed window.
@@ -50,20 +52,67 @@ struct WindowPlacement {
   int height;
 };
 
+// A window around a client area of exactly 640x480, so that the picture shows whole at its own size.
+// (The overlapped window gets its caption from Windows at creation, but not when its style is changed
+// later; it is named here for both.)
+WindowPlacement window_around_picture(DWORD style) {
+  RECT outer{0, 0, base::frame_width, base::frame_height};
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  return {style, 0, CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top};
+}
+
 // Style, position and outer size of the window in each display mode, from the system's metrics.
 WindowPlacement placement_of(int display_mode) {
-  const int caption = GetSystemMetrics(SM_CYCAPTION) - GetSystemMetrics(SM_CYBORDER);
   switch (display_mode) {
     case 0:
-      return {WS_OVERLAPPED | WS_SYSMENU, 0, CW_USEDEFAULT, CW_USEDEFAULT, base::frame_width,
-              base::frame_height + caption};
+      return window_around_picture(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU);
     case 1:
-      return {WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0, CW_USEDEFAULT, CW_USEDEFAULT,
-              base::frame_width + 2 * GetSystemMetrics(SM_CXFRAME),
-              base::frame_height + caption + 2 * GetSystemMetrics(SM_CYFRAME)};
+      return window_around_picture(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                                   WS_MAXIMIZEBOX);
     default:
       return {WS_POPUP, WS_EX_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
+}
+
+// Style, position and size of `display_mode` given to the existing window. A window mode, which Windows
+// would place by default at creation, stands in the middle of the screen.
+void place_window(int display_mode) {
+  WindowPlacement placement = placement_of(display_mode);
+  if (placement.x == CW_USEDEFAULT) {
+    placement.x = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - placement.width) / 2);
+    placement.y = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - placement.height) / 2);
+  }
+  const HWND order = (placement.extended_style & WS_EX_TOPMOST) != 0 ? HWND_TOPMOST : HWND_NOTOPMOST;
+  SetWindowLongPtrA(display.main_window, GWL_STYLE, static_cast<LONG_PTR>(placement.style | WS_VISIBLE));
+  SetWindowLongPtrA(display.main_window, GWL_EXSTYLE, static_cast<LONG_PTR>(placement.extended_style));
+  SetWindowPos(display.main_window, order, placement.x, placement.y, placement.width, placement.height,
+               SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+}
+
+// Main thread, on Alt+Enter: between the window and DirectDraw's exclusive full screen. The frame thread
+// presents under the same lock, so it never meets a display half made or half released. When the full
+// screen cannot be had, the window stays.
+void switch_display_mode() {
+  std::lock_guard<std::mutex> hold(display.lock);
+  if (display.closed) return;
+  const int previous = display.display_mode;
+  const int mode = display_mode_after_toggle(previous, display.started_in);
+  if (previous == display_full_screen) win32::close_full_screen();
+  place_window(mode);
+  display.display_mode = mode;
+  if (mode != display_full_screen) return;
+  if (win32::open_full_screen(display.main_window, base::frame_width, base::frame_height)) return;
+  win32::close_full_screen();
+  place_window(previous);
+  display.display_mode = previous;
+}
+
+// Alt+Enter comes as a system key, with the Alt key's context bit; a key held down repeats, which
+// would switch back and forth.
+bool is_alt_enter(UINT message, WPARAM w_param, LPARAM l_param) {
+  const bool alt_held = (l_param & (1 << 29)) != 0;
+  const bool repeated = (l_param & (1 << 30)) != 0;
+  return message == WM_SYSKEYDOWN && w_param == VK_RETURN && alt_held && !repeated;
 }
 
 void forget_window() {
@@ -74,6 +123,12 @@ void forget_window() {
 }
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w_param, LPARAM l_param) {
+  if (is_alt_enter(message, w_param, l_param)) {
+    switch_display_mode();
+    return 0;
+  }
+  // The character Alt+Enter leaves behind: the default handling would beep, as for a menu key without a menu.
+  if (message == WM_SYSCHAR && w_param == '\r') return 0;
   switch (message) {
     case WM_KEYDOWN:
       if (display.on_key) display.on_key(static_cast<std::uint8_t>(w_param & 0xFF), true);
@@ -127,6 +182,23 @@ void set_program_instance(HINSTANCE instance, int show_command) {
   display.show_command = show_command;
 }
 
+namespace {
+
+bool has_output(DWORD which) {
+  const HANDLE handle = GetStdHandle(which);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+void connect_text_output() {
+  const bool out = has_output(STD_OUTPUT_HANDLE);
+  const bool err = has_output(STD_ERROR_HANDLE);
+  if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!out) std::freopen("CONOUT$", "w", stdout);
+  if (!err) std::freopen("CONOUT$", "w", stderr);
+}
+
 }  // namespace win32
 
 std::uint32_t tick_ms() { return GetTickCount(); }
@@ -134,7 +206,7 @@ std::uint32_t tick_ms() { return GetTickCount(); }
 bool create_window(const char* title, int display_mode, KeyHandler on_key) {
   ShowCursor(FALSE);
   if (!display.instance) display.instance = GetModuleHandleA(nullptr);
-  display.display_mode = display_mode;
+  display.display_mode = display.started_in = display_mode;
   display.on_key = on_key;
   register_window_class();
   const WindowPlacement placement = placement_of(display_mode);
@@ -148,7 +220,7 @@ bool create_window(const char* title, int display_mode, KeyHandler on_key) {
     display.window_dc = GetDC(display.main_window);
     display.closed = false;
   }
-  if (display_mode != 3) return true;
+  if (display_mode != display_full_screen) return true;
   if (win32::open_full_screen(display.main_window, base::frame_width, base::frame_height)) return true;
   destroy_window();
   return false;
@@ -173,7 +245,7 @@ void request_quit() {
 bool present(const std::uint16_t* pixels) {
   std::lock_guard<std::mutex> hold(display.lock);
   if (display.closed) return true;
-  if (display.display_mode == 3) return win32::present_full_screen(pixels);
+  if (display.display_mode == display_full_screen) return win32::present_full_screen(pixels);
   if (display.window_dc) present_through_gdi(pixels);
   return true;
 }
