@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "base/frame_geometry.h"
 #include "platform/platform.h"
@@ -166,6 +167,15 @@ bool show_frame(const std::uint16_t* pixels) {
   return ok;
 }
 
+// Main thread, before the frame thread starts: one black frame through the whole path frames take. A
+// renderer that readies itself on first use (Mesa's software GL compiles its shaders then, for seconds on a
+// busy machine) would otherwise hold back the NFO screen's first frame while the screen's clock, which the
+// verdict is timed by, already runs.
+void show_black_frame() {
+  const std::vector<std::uint16_t> black(base::frame_pixel_count, 0);
+  show_frame(black.data());
+}
+
 void handle_pending_frame() {
   const std::uint16_t* pixels = nullptr;
   {
@@ -208,6 +218,7 @@ bool create_window(const char* title, int display_mode, KeyHandler on_key) {
     close_display();
     return false;
   }
+  show_black_frame();
   SDL_ShowCursor(SDL_DISABLE);
   return true;
 }
