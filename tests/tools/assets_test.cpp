@@ -10,6 +10,7 @@
 #include "shell/bmp_reader.h"
 #include "shell/nfo_check.h"
 #include "shell/script_reader.h"
+#include "support/temp_dir.h"
 #include "tools/assets/asset_set.h"
 #include "tools/assets/mesh.h"
 #include "tools/assets/pictures.h"
@@ -32,8 +33,8 @@ base::Image bitmap(const char* name) {
 }
 
 TEST(DefaultAssets, RegenerateByteForByte) {
-  const fs::path fresh = fs::path(::testing::TempDir()) / "zarn-assets";
-  fs::remove_all(fresh);
+  const test_support::WorkingFolder folder;
+  const fs::path fresh = folder.path() / "assets";
   std::FILE* quiet = std::fopen("/dev/null", "w");
   ASSERT_TRUE(tools::assets::generate_assets(fresh, {}, quiet));
   std::fclose(quiet);
