@@ -49,13 +49,29 @@ struct Edge {
   Attributes steps{};
 };
 
-// Per-row step of a value that changes by `delta` over `delta_y` (never 0) on a segment of `rows` rows.
-Fixed16 segment_step(Fixed16 delta, Fixed16 delta_y, int rows) {
-  if (delta == 0) return 0;  // the texture coordinates never change: spare the division
+// The attributes a triangle walks: all four, or only shade and depth when u and v are the same at all
+// three corners (the intro's objects show one texel each), so that every step of u and v would be 0.
+template <bool one_texel>
+constexpr int first_walked_attribute = one_texel ? 2 : 0;
+
+// The vertical extent of a segment, which every step of the segment is divided by.
+struct SegmentHeight {
+  Fixed16 delta_y;  // never 0
+  int rows;
+  Fixed16 inverse;  // 2^30 / Δy, for a one-row segment
+};
+
+SegmentHeight segment_height(Fixed16 delta_y, int rows) {
+  return {delta_y, rows, rows == 1 ? (1 << 30) / delta_y : 0};
+}
+
+// Per-row step of a value that changes by `delta` over the segment.
+Fixed16 segment_step(Fixed16 delta, const SegmentHeight& height) {
+  if (delta == 0) return 0;  // the value never changes: spare the division
   // A one-row segment may be nearly horizontal: scaling by 2^30 / Δy avoids dividing a large delta
   // by a tiny Δy.
-  if (rows == 1) return fix_mul14(delta, (1 << 30) / delta_y);
-  return fix_div(delta, delta_y);
+  if (height.rows == 1) return fix_mul14(delta, height.inverse);
+  return fix_div(delta, height.delta_y);
 }
 
 // The value at the first row of the segment from `from`, which lies below `from`'s y by less than a row.
@@ -66,7 +82,7 @@ Fixed16 at_first_row(Fixed16 value, Fixed16 step, Fixed16 from_y) {
 // Moves `edge` on to its next segment; the right edge runs through decreasing corner numbers, the left
 // one through increasing numbers and carries the attributes along. Inlined: a small triangle sets up
 // two or three segments, and a call would keep its edges in memory.
-template <bool left>
+template <bool left, bool one_texel>
 inline void set_up_segment(Edge& edge, const ScreenTriangle& t) {
   constexpr std::array<int, 3> following = left ? std::array{1, 2, 0} : std::array{2, 0, 1};
   const int next = following[edge.corner];
@@ -76,43 +92,55 @@ inline void set_up_segment(Edge& edge, const ScreenTriangle& t) {
   edge.rows = fix_ceil(to.y) - fix_ceil(from.y);
   if (edge.rows <= 0) return;
   // Different first rows mean different y, so Δy is never 0 here.
-  const Fixed16 delta_y = wrap_sub(to.y, from.y);
-  edge.x_step = segment_step(wrap_sub(to.x, from.x), delta_y, edge.rows);
+  const SegmentHeight height = segment_height(wrap_sub(to.y, from.y), edge.rows);
+  edge.x_step = segment_step(wrap_sub(to.x, from.x), height);
   edge.x = at_first_row(from.x, edge.x_step, from.y);
   if constexpr (left) {
     const Attributes a = attributes_of(from);
     const Attributes b = attributes_of(to);
-    for (int i = 0; i < attribute_count; ++i) {
-      edge.steps[i] = segment_step(wrap_sub(b[i], a[i]), delta_y, edge.rows);
+    for (int i = first_walked_attribute<one_texel>; i < attribute_count; ++i) {
+      edge.steps[i] = segment_step(wrap_sub(b[i], a[i]), height);
       edge.values[i] = at_first_row(a[i], edge.steps[i], from.y);
     }
   }
 }
 
 // Sets up segments until one has rows to draw; false when the bottom corner comes first.
-template <bool left>
+template <bool left, bool one_texel>
 inline bool reach_next_rows(Edge& edge, const ScreenTriangle& t, int bottom) {
   while (edge.rows <= 0) {
     if (edge.corner == bottom) return false;
-    set_up_segment<left>(edge, t);
+    set_up_segment<left, one_texel>(edge, t);
   }
   return true;
 }
 
-// One row further down; false when the edge has reached the bottom corner.
-template <bool left>
-inline bool step_row(Edge& edge, const ScreenTriangle& t, int bottom) {
-  if (--edge.rows > 0) {
-    edge.x = wrap_add(edge.x, edge.x_step);
-    if constexpr (left) {
-      for (int i = 0; i < attribute_count; ++i) edge.values[i] = wrap_add(edge.values[i], edge.steps[i]);
+// One row further down within the current segment.
+template <bool left, bool one_texel>
+inline void step_within_segment(Edge& edge) {
+  edge.x = wrap_add(edge.x, edge.x_step);
+  if constexpr (left) {
+    for (int i = first_walked_attribute<one_texel>; i < attribute_count; ++i) {
+      edge.values[i] = wrap_add(edge.values[i], edge.steps[i]);
     }
-    return true;
   }
-  return reach_next_rows<left>(edge, t, bottom);
 }
 
-// The per-pixel change of each attribute along x; constant over the triangle. `area` is never 0.
+// One row further down after `rows` rows drawn in the current segment; false when the edge has reached
+// the bottom corner.
+template <bool left, bool one_texel>
+inline bool step_rows_drawn(Edge& edge, const ScreenTriangle& t, int bottom, int rows) {
+  edge.rows -= rows;
+  if (edge.rows > 0) {
+    step_within_segment<left, one_texel>(edge);
+    return true;
+  }
+  return reach_next_rows<left, one_texel>(edge, t, bottom);
+}
+
+// The per-pixel change of each walked attribute along x; constant over the triangle. `area` is never 0.
+// The others are left 0, which is what they would come to.
+template <bool one_texel>
 Attributes gradients_of(const ScreenTriangle& t, double area) {
   const double a = static_cast<double>(std::int64_t{t.corners[1].y} - t.corners[2].y) * two_to_minus_16;
   const double b = static_cast<double>(std::int64_t{t.corners[0].y} - t.corners[2].y) * two_to_minus_16;
@@ -121,7 +149,7 @@ Attributes gradients_of(const ScreenTriangle& t, double area) {
   const Attributes v2 = attributes_of(t.corners[2]);
   const double per_area = 1.0 / area;  // one division for the four gradients
   Attributes gradients{};
-  for (int i = 0; i < attribute_count; ++i) {
+  for (int i = first_walked_attribute<one_texel>; i < attribute_count; ++i) {
     const double d02 = static_cast<double>(std::int64_t{v0[i]} - v2[i]);
     const double d12 = static_cast<double>(std::int64_t{v1[i]} - v2[i]);
     gradients[i] = truncate_to_int32((d02 * a - d12 * b) * per_area);
@@ -139,42 +167,119 @@ double signed_area_of(const ScreenTriangle& t) {
   return (x02 * y12 - x12 * y02) * two_to_minus_32;
 }
 
-struct SpanTarget {
-  std::uint16_t* frame_row;
-  std::int16_t* depth_row;
+// The texel at 16.16 texture coordinates (u, v): byte (u + 256·v) modulo 65536 of the map.
+inline std::uint32_t texel_at(const TextureMap& texture, std::uint32_t u, std::uint32_t v) {
+  return texture[((u >> 16) + ((v >> 8) & 0xFF00)) & 0xFFFF];
+}
+
+// Whether u and v are the same at all three corners, and so at every pixel.
+bool shows_one_texel(const ScreenTriangle& t) {
+  const auto& c = t.corners;
+  return c[0].u == c[1].u && c[1].u == c[2].u && c[0].v == c[1].v && c[1].v == c[2].v;
+}
+
+// Whether all three corners start on the same row, so that no edge has a row to draw (a triangle within
+// one row, or none of area).
+bool starts_no_row(const ScreenTriangle& t) {
+  const auto& c = t.corners;
+  return fix_ceil(c[0].y) == fix_ceil(c[1].y) && fix_ceil(c[1].y) == fix_ceil(c[2].y);
+}
+
+// What every row of one triangle is drawn into and with.
+struct TriangleFill {
+  std::uint16_t* frame;
+  std::int16_t* depth;
   const TextureMap& texture;
   const base::ShadeTable& shades;
+  Attributes gradients;
+  std::uint32_t texel;  // the one texel of a triangle that shows one
 };
 
-// Fills columns start … end − 1 (inside 0 … 639) of one row; `values` are the attributes at `start`.
-void draw_span(const SpanTarget& target, int start, int end, Attributes values, const Attributes& gradients) {
+template <bool one_texel>
+TriangleFill fill_of(const ScreenTriangle& t, double area, std::uint16_t* frame, const TextureMap& texture,
+                     const base::ShadeTable& shades, DepthBuffer& depth) {
+  return {frame, depth.entries(), texture, shades, gradients_of<one_texel>(t, area),
+          texel_at(texture, t.corners[0].u, t.corners[0].v)};
+}
+
+// Fills columns start … end − 1 (inside 0 … 639) of one row; `values` are the attributes at `start`. With
+// `one_texel`, u and v are not walked and the texel is the triangle's one.
+template <bool one_texel>
+inline void draw_span(const TriangleFill& fill, std::ptrdiff_t row_offset, int start, int end,
+                      const Attributes& values) {
+  std::uint16_t* frame_row = fill.frame + row_offset;
+  std::int16_t* depth_row = fill.depth + row_offset;
   auto u = static_cast<std::uint32_t>(values[0]);
   auto v = static_cast<std::uint32_t>(values[1]);
   auto shade = static_cast<std::uint32_t>(values[2]);
   auto depth = static_cast<std::uint32_t>(values[3]);
-  const auto du = static_cast<std::uint32_t>(gradients[0]);
-  const auto dv = static_cast<std::uint32_t>(gradients[1]);
-  const auto dshade = static_cast<std::uint32_t>(gradients[2]);
-  const auto ddepth = static_cast<std::uint32_t>(gradients[3]);
+  const auto du = static_cast<std::uint32_t>(fill.gradients[0]);
+  const auto dv = static_cast<std::uint32_t>(fill.gradients[1]);
+  const auto dshade = static_cast<std::uint32_t>(fill.gradients[2]);
+  const auto ddepth = static_cast<std::uint32_t>(fill.gradients[3]);
+  std::uint32_t texel = fill.texel;
   // The depth test compares with the stored depth as the upper half of a 32-bit value whose lower half
   // is the left neighbour's stored depth, as one read of the two entries gives it. The neighbour is
   // carried over from the column before rather than read again, so no read waits on the store just made.
-  auto left = static_cast<std::uint16_t>(target.depth_row[start - 1]);
+  auto left = static_cast<std::uint16_t>(depth_row[start - 1]);
   for (int k = start; k < end; ++k) {
-    const auto here = static_cast<std::uint16_t>(target.depth_row[k]);
+    const auto here = static_cast<std::uint16_t>(depth_row[k]);
     const auto stored = static_cast<std::int32_t>(static_cast<std::uint32_t>(here) << 16 | left);
     left = here;
     if (static_cast<std::int32_t>(depth) > stored) {
-      const std::uint32_t texel = target.texture[((u >> 16) + ((v >> 8) & 0xFF00)) & 0xFFFF];
+      if constexpr (!one_texel) texel = texel_at(fill.texture, u, v);
       const int level = std::clamp(static_cast<std::int32_t>(shade) >> 16, 0, max_shade_level);
-      target.frame_row[k] = target.shades[level][texel];
+      frame_row[k] = fill.shades[level][texel];
       left = static_cast<std::uint16_t>(depth >> 16);
-      target.depth_row[k] = static_cast<std::int16_t>(left);
+      depth_row[k] = static_cast<std::int16_t>(left);
     }
-    u += du;
-    v += dv;
+    if constexpr (!one_texel) {
+      u += du;
+      v += dv;
+    }
     shade += dshade;
     depth += ddepth;
+  }
+}
+
+// Draws the part of row `row` (inside 0 … 479) between the two edges.
+template <bool one_texel>
+inline void draw_row(const TriangleFill& fill, int row, const Edge& left, const Edge& right) {
+  const int start = std::max(fix_ceil(left.x), 0);
+  const int end = std::min(fix_ceil(right.x), base::frame_width);
+  if (end <= start) return;
+  const Fixed16 to_first_pixel = wrap_sub(pixel_to_fixed(start), left.x);
+  Attributes values{};
+  for (int i = first_walked_attribute<one_texel>; i < attribute_count; ++i) {
+    values[i] = wrap_add(left.values[i], fix_mul(to_first_pixel, fill.gradients[i]));
+  }
+  draw_span<one_texel>(fill, std::ptrdiff_t{row} * base::frame_width, start, end, values);
+}
+
+// Walks both edges down from the top corner and fills the rows between them. Rows above the screen are
+// walked but not drawn; the walk ends at the screen's last row. The rows are taken in blocks within
+// which neither edge changes segment, so that a row only adds the steps.
+template <bool one_texel>
+void walk_rows(const ScreenTriangle& t, int top, int bottom, const TriangleFill& fill) {
+  Edge right{.corner = top};
+  Edge left{.corner = top};
+  if (!reach_next_rows<false, one_texel>(right, t, bottom) || !reach_next_rows<true, one_texel>(left, t, bottom)) {
+    return;
+  }
+  int row = fix_ceil(t.corners[top].y);
+  while (row < base::frame_height) {
+    const int rows = std::min({left.rows, right.rows, base::frame_height - row});
+    for (int n = 1;; ++n, ++row) {
+      if (row >= 0) draw_row<one_texel>(fill, row, left, right);
+      if (n == rows) break;
+      step_within_segment<false, one_texel>(right);
+      step_within_segment<true, one_texel>(left);
+    }
+    if (++row >= base::frame_height) return;
+    if (!step_rows_drawn<false, one_texel>(right, t, bottom, rows) ||
+        !step_rows_drawn<true, one_texel>(left, t, bottom, rows)) {
+      return;
+    }
   }
 }
 
@@ -204,28 +309,13 @@ void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const Tex
     if (y > 0 && (bottom < 0 || y > t.corners[bottom].y)) bottom = i;
   }
   if (top < 0 || bottom < 0) return;
+  if (starts_no_row(t)) return;  // spares the set-up below, which would find no row to draw
   const double area = signed_area_of(t);
   if (area == 0) return;
-  const Attributes gradients = gradients_of(t, area);
-  if (top == bottom) return;
-
-  Edge right{.corner = top};
-  Edge left{.corner = top};
-  if (!reach_next_rows<false>(right, t, bottom) || !reach_next_rows<true>(left, t, bottom)) return;
-  // Rows above the screen are walked but not drawn; the walk ends at the screen's last row.
-  for (int row = fix_ceil(t.corners[top].y); row < base::frame_height; ++row) {
-    const int start = std::max(fix_ceil(left.x), 0);
-    const int end = std::min(fix_ceil(right.x), base::frame_width);
-    if (row >= 0 && end > start) {
-      const Fixed16 to_first_pixel = wrap_sub(pixel_to_fixed(start), left.x);
-      Attributes values{};
-      for (int i = 0; i < attribute_count; ++i) {
-        values[i] = wrap_add(left.values[i], fix_mul(to_first_pixel, gradients[i]));
-      }
-      const std::ptrdiff_t offset = std::ptrdiff_t{row} * base::frame_width;
-      draw_span({frame + offset, depth.entries() + offset, texture, shades}, start, end, values, gradients);
-    }
-    if (!step_row<false>(right, t, bottom) || !step_row<true>(left, t, bottom)) return;
+  if (shows_one_texel(t)) {
+    walk_rows<true>(t, top, bottom, fill_of<true>(t, area, frame, texture, shades, depth));
+  } else {
+    walk_rows<false>(t, top, bottom, fill_of<false>(t, area, frame, texture, shades, depth));
   }
 }
 
