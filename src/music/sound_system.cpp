@@ -107,6 +107,7 @@ bool open_sound(std::int32_t rate, SoundSystem& sound) {
 void close_sound(SoundSystem& sound) {
   sound.stop_request = true;
   if (sound.thread.joinable()) sound.thread.join();
+  sound.blocks_filled = 0;
   if (!sound.open) return;
   platform::wave_close();
   sound.open = false;
@@ -131,6 +132,11 @@ bool stop_module(Module* module, SoundSystem& sound) {
   std::unique_lock<std::mutex> hold = hold_idle_mixer(sound);
   stop_held(*module);
   return true;
+}
+
+void end_sound(SoundSystem& sound) {
+  stop_module(sound.music_module.get(), sound);
+  close_sound(sound);
 }
 
 std::unique_lock<std::mutex> hold_idle_mixer(SoundSystem& sound) {
