@@ -122,20 +122,21 @@ void play_on_to_block(std::uint64_t phase) {
         << "the writer does not get ahead of the card";
     ASSERT_EQ(play_callback(), 0u) << "silence while nothing stalled";
   }
-  // As far ahead as it may go: every block a loop behind the card's place is filled, and no block is due
-  // until the card has left the one it plays.
+  // As far ahead as it may go: every block whose sound a loop earlier the card has played is filled.
   ASSERT_TRUE(wait_for([] { return published_ahead() > (block_count - 1) * block_bytes; }))
       << "the writer did not get a buffer ahead";
 }
 
-// The card plays on for `stall_ms` while the test holds the block lock; once the wave thread has seen the
-// card a block further on, a block is due and the thread waits on the lock to fill it.
+// The card plays on for `stall_ms` while the test holds the block lock. The next block is due once the
+// card has played the sound a loop earlier in its place, which lies within the stall: once the wave thread
+// has seen the card there, it waits on the lock to fill the block.
 void stall_the_wave_thread(int stall_ms) {
-  const std::uint64_t start = card.played.load();
+  const std::uint64_t next_block_due_at = card.published.load() + block_bytes - buffer_bytes;
   std::unique_lock<std::mutex> hold = music::hold_idle_mixer();
   const std::uint64_t stall_bytes = static_cast<std::uint64_t>(stall_ms) * 44100 / 1000 * bytes_per_frame;
   for (std::uint64_t played = 0; played < stall_bytes; played += callback_bytes) play_callback();
-  ASSERT_TRUE(wait_for([&] { return card.last_position_read.load() >= start + block_bytes; }));
+  ASSERT_GE(card.played.load(), next_block_due_at);
+  ASSERT_TRUE(wait_for([&] { return card.last_position_read.load() >= next_block_due_at; }));
 }
 
 // Bytes the card plays after the stall before the published sound runs ahead of it again.
