@@ -41,9 +41,4 @@ bool MusicInStep::render_until(std::uint64_t ms) {
 
 bool MusicInStep::finish() { return !failed_ && (!rendered_ || music_.finish()); }
 
-void end_headless_music() {
-  music::stop_module(music::sound_system.music_module.get());
-  music::close_sound();
-}
-
 }  // namespace tools

@@ -32,9 +32,4 @@ class MusicInStep {
   bool failed_ = false;
 };
 
-// After a headless run of the program: the run ends like a closed window, which leaves the music module
-// playing and the sound system open. Both end here, so that nothing of this run plays on in a later one
-// in the same process (a test, or xm render after a preview).
-void end_headless_music();
-
 }  // namespace tools

@@ -134,7 +134,9 @@ int preview(const PreviewOptions& options) {
   platform::headless::set_present_hook(
       [&run](const std::uint16_t* pixels, std::uint64_t number) { return run.take_frame(pixels, number); });
   shell::run_program();
-  end_headless_music();
+  // The run ends like a closed window, with the music still playing and the sound open, as the real
+  // program's process ends; this one goes on, so the sound ends here as at the program's normal end.
+  music::end_sound();
 
   if (platform::headless::presented_count() == 0) {
     std::fprintf(stderr, "zarn-tool preview: the intro did not start (see the message above)\n");

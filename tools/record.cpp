@@ -211,7 +211,9 @@ bool run_capture(const RecordOptions& options, CaptureRun& run) {
   platform::headless::set_present_hook(
       [&run](const std::uint16_t* pixels, std::uint64_t number) { return run.take_frame(pixels, number); });
   shell::run_program();
-  end_headless_music();
+  // The run ends like a closed window, with the music still playing and the sound open, as the real
+  // program's process ends; this one goes on, so the sound ends here as at the program's normal end.
+  music::end_sound();
   platform::headless::set_present_hook(nullptr);
   return platform::headless::presented_count() > 0;
 }

@@ -88,7 +88,8 @@ bool open_sound(std::int32_t rate, SoundSystem& sound) {
     return false;
   }
   sound.open = true;
-  sound.next_block = 0;
+  // The buffer's first loop is the zeros it starts with: the first block follows it.
+  sound.sound_end = static_cast<std::uint64_t>(sound.total_frames) * platform::wave_bytes_per_frame;
   sound.blocks_filled = 0;
   // Modules that play on follow the new rate.
   for (Module* module = sound.playing.next; module != &sound.playing; module = module->next) {
@@ -106,6 +107,7 @@ bool open_sound(std::int32_t rate, SoundSystem& sound) {
 void close_sound(SoundSystem& sound) {
   sound.stop_request = true;
   if (sound.thread.joinable()) sound.thread.join();
+  sound.blocks_filled = 0;
   if (!sound.open) return;
   platform::wave_close();
   sound.open = false;
@@ -130,6 +132,11 @@ bool stop_module(Module* module, SoundSystem& sound) {
   std::unique_lock<std::mutex> hold = hold_idle_mixer(sound);
   stop_held(*module);
   return true;
+}
+
+void end_sound(SoundSystem& sound) {
+  stop_module(sound.music_module.get(), sound);
+  close_sound(sound);
 }
 
 std::unique_lock<std::mutex> hold_idle_mixer(SoundSystem& sound) {

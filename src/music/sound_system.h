@@ -43,11 +43,17 @@ struct SoundSystem {
   VolumeRamp ramp;
   std::unique_ptr<std::int16_t[]> wave_buffer;  // total_frames stereo frames, what the device plays
   std::unique_ptr<float[]> mix_buffer;          // total_frames stereo float frames; block k at k x block_frames
-  std::int32_t next_block = 0;                  // the block the wave thread fills next; its own
+  // Bytes: where the next block's sound goes, counted as the device counts what it plays (the zeros of
+  // the buffer's first loop included); the block of the buffer it falls in is the one filled next. Moves a
+  // block on with every fill, and further when a device that plays only published sound has run past it.
+  // Written by the wave thread under the block lock.
+  std::uint64_t sound_end = 0;
   Module playing;                               // head of the circular list of playing modules
   std::atomic<bool> stop_request{false};
   std::atomic<bool> thread_done{true};
-  std::atomic<std::uint64_t> blocks_filled{0};  // since the open; counted after every block
+  // Since the open, counted after every block; 0 again once closed, so that whoever waits for blocks of
+  // the next open never sees those of the last.
+  std::atomic<std::uint64_t> blocks_filled{0};
   std::thread thread;
   // Held by the wave thread for the whole of a block, so that no block starts while another thread
   // changes the playing modules, their channels or their samples.
@@ -89,6 +95,11 @@ bool start_module(Module* module, SoundSystem& sound = sound_system);
 // Takes the module out of the playing list of `sound`, the system it plays in (if any), and silences and
 // releases its channels. False for none.
 bool stop_module(Module* module, SoundSystem& sound = sound_system);
+
+// The sound's part of the program's normal end: stops the music module and closes the output. Whoever runs
+// the program in a process that goes on after it (the tools) ends its sound so, whichever way the run
+// ended: a module left playing stays in the playing list across a later open and would play there.
+void end_sound(SoundSystem& sound = sound_system);
 
 // Takes the block lock and returns once mixer_busy is clear: until the lock is given back, the wave
 // thread starts no block. Whatever releases or rewires what the mixer reads holds it first.

@@ -23,8 +23,7 @@ void frame_loop() {
     switch (state.run_mode) {
       case run_mode_end:
         free_frame_buffer(state);
-        music::stop_module(music::sound_system.music_module.get());
-        music::close_sound();
+        music::end_sound();
         state.running = 0;
         break;
       case run_mode_nfo:

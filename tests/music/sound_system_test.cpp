@@ -213,6 +213,27 @@ TEST_F(SoundSystemTest, TwoSystemsInterleavedRenderWhatEachRendersAlone) {
   EXPECT_FALSE(music::sound_system.open);  // the program's own system was never touched
 }
 
+// Closing the sound does not stop a module: it stays in the playing list, ticks at the rate of the next
+// open and is heard there.
+TEST_F(SoundSystemTest, AModulePlayingWhenTheSoundClosesPlaysOnAtTheRateOfTheNextOpen) {
+  test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
+  music::install_memory_file();
+  music::Module* module = load.module.get();
+  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::start_module(module));
+  const std::int32_t bpm = module->bpm;
+  EXPECT_EQ(module->samples_per_tick, 5 * 44100 / (2 * bpm));
+  rendered_blocks(10);
+  music::close_sound();
+  ASSERT_TRUE(music::open_sound(22050));
+  EXPECT_EQ(music::sound_system.playing.next, module);
+  EXPECT_TRUE(module->playing);
+  EXPECT_EQ(module->samples_per_tick, 5 * 22050 / (2 * bpm));
+  const std::vector<std::int16_t> after = rendered_blocks(60);
+  EXPECT_NE(std::count(after.begin(), after.end(), 0), static_cast<std::ptrdiff_t>(after.size()));
+  music::stop_module(module);
+}
+
 TEST_F(SoundSystemTest, NoPlayingModuleFillsSilence) {
   ASSERT_TRUE(music::open_sound(44100));
   const std::vector<std::int16_t> out = rendered_blocks(30);

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "music/memory_file.h"
+#include "music/offline_render.h"
+#include "music/sound_system.h"
+#include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "shell/nfo_screen.h"
 #include "support/small_release.h"
@@ -13,6 +17,7 @@
 #include "tools/file_bytes.h"
 #include "tools/preview.h"
 #include "tools/tool_command.h"
+#include "tools/xm.h"
 
 namespace {
 
@@ -55,6 +60,48 @@ TEST_F(PreviewTool, WritesFramesSheetAndTheMusicInStepWithTheClock) {
   };
   EXPECT_EQ(loudest(0, 3.5), 0);
   EXPECT_GT(loudest(3.6, 5), 100);
+}
+
+// The first `frames` frames of the module in a sound system of its own, opened afresh on the headless
+// device, as nothing else in the process has touched it.
+std::vector<std::int16_t> render_in_a_fresh_system(const std::vector<std::uint8_t>& module_file, std::size_t frames) {
+  const test_support::LoadedModule load = test_support::load_bytes(module_file);
+  EXPECT_TRUE(load.module);
+  if (!load.module) return {};
+  platform::headless::reset();
+  music::install_memory_file();
+  music::SoundSystem fresh;
+  std::vector<std::int16_t> out;
+  EXPECT_TRUE(music::open_sound(music::intro_mix_rate, fresh));
+  EXPECT_TRUE(music::start_module(load.module.get(), fresh));
+  while (out.size() < 2 * frames && music::render_blocks(1, out, {}, fresh)) {
+  }
+  music::stop_module(load.module.get(), fresh);
+  out.resize(2 * frames);
+  return out;
+}
+
+// A whole run of the program leaves nothing in the process that a module started afterwards would hear:
+// its music ends with the run, and the next module renders to the bytes of a fresh sound system.
+TEST_F(PreviewTool, AModuleRenderedAfterAWholeRunSoundsAsInAFreshSoundSystem) {
+  const std::vector<std::uint8_t> song = music::write_xm(test_support::small_song());
+  folder.write("song.xm", song);
+  constexpr std::size_t frames = 2 * 44100;
+  const std::vector<std::int16_t> fresh = render_in_a_fresh_system(song, frames);
+
+  // Into the intro at 3.5 s; the run ends with the music playing, as preview's runs do.
+  ASSERT_EQ(run({"--assets", folder.path().string(), "--out", (folder.path() / "out").string(), "--seconds", "5"}),
+            tools::exit_ok);
+  EXPECT_GT(wav_samples(folder.path() / "out" / "music.wav").size(), 0u);
+  ASSERT_NE(music::sound_system.music_module, nullptr);
+  EXPECT_FALSE(music::sound_system.music_module->playing);
+
+  std::vector<std::string> args = {"render", (folder.path() / "song.xm").string(),
+                                    (folder.path() / "after.wav").string(), "--seconds", "2", "--loops", "3"};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  ASSERT_EQ(tools::xm_main(static_cast<int>(argv.size()), argv.data()), tools::exit_ok);
+  EXPECT_EQ(wav_samples(folder.path() / "after.wav"), fresh);
 }
 
 TEST_F(PreviewTool, RefusesNumbersThatAreNotWhatTheOptionTakes) {
