@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/frame_geometry.h"
+#include "music/sound_system.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "shell/frame_state.h"

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "base/frame_geometry.h"
+#include "music/sound_system.h"
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "shell/startup.h"

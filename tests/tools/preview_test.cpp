@@ -92,7 +92,7 @@ TEST_F(PreviewTool, AModuleRenderedAfterAWholeRunSoundsAsInAFreshSoundSystem) {
   // Into the intro at 3.5 s; the run ends with the music playing, as preview's runs do.
   ASSERT_EQ(run({"--assets", folder.path().string(), "--out", (folder.path() / "out").string(), "--seconds", "5"}),
             tools::exit_ok);
-  EXPECT_GT(wav_samples(folder.path() / "out" / "music.wav").size(), 0u);
+  EXPECT_GT(test_support::wav_samples(folder.path() / "out" / "music.wav").size(), 0u);
   ASSERT_NE(music::sound_system.music_module, nullptr);
   EXPECT_FALSE(music::sound_system.music_module->playing);
 
@@ -101,7 +101,7 @@ TEST_F(PreviewTool, AModuleRenderedAfterAWholeRunSoundsAsInAFreshSoundSystem) {
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   ASSERT_EQ(tools::xm_main(static_cast<int>(argv.size()), argv.data()), tools::exit_ok);
-  EXPECT_EQ(wav_samples(folder.path() / "after.wav"), fresh);
+  EXPECT_EQ(test_support::wav_samples(folder.path() / "after.wav"), fresh);
 }
 
 TEST_F(PreviewTool, RefusesNumbersThatAreNotWhatTheOptionTakes) {
