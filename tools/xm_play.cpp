@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "music/sound_system.h"
+#include "music/wave_thread.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "tools/song_passes.h"
@@ -40,7 +41,7 @@ Status read_status(const music::Module& module) {
   std::unique_lock<std::mutex> hold = music::hold_idle_mixer();
   Status status{module.order_position, module.order_table[static_cast<std::size_t>(module.order_position)],
                 module.row, module.speed, module.bpm, song_passes_end_frame(), 0};
-  const std::int32_t last = (sound.next_block + sound.block_count - 1) % sound.block_count;
+  const std::int32_t last = music::block_holding(sound, sound.sound_end - 1);
   const std::int16_t* block = sound.wave_buffer.get() + static_cast<std::ptrdiff_t>(last) * sound.block_frames * 2;
   for (std::int32_t i = 0; i < 2 * sound.block_frames; ++i) {
     status.peak = std::max(status.peak, std::abs(int{block[i]}));

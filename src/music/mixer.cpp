@@ -38,6 +38,15 @@ Fixed32 step_of(const Voice& voice) {
   return whole(voice.step) | static_cast<Fixed32>(voice.step_fraction);
 }
 
+// The position one frame on. The fraction's lowest bit, which the interpolation never reads (it takes the
+// upper 31 bits), is cleared before the step is added, as the intro's mixer has always moved its voices:
+// from the second frame on, the position then moves by the step without its lowest bit (an odd step
+// plays a 2^-32 frame slower forward, faster backward) and keeps the parity of the step.
+constexpr Fixed32 advance(Fixed32 position, Fixed32 step) { return (position & ~Fixed32{1}) + step; }
+
+// What the position moves by per frame once it has moved once (see advance).
+constexpr Fixed32 even_part(Fixed32 step) { return step & ~Fixed32{1}; }
+
 void end_sample(Voice& voice) {
   voice.sample = nullptr;
   voice.position = 0;
@@ -50,17 +59,21 @@ bool moving_backward(const Voice& voice) {
 }
 
 // Frames until the voice reaches the loop end it moves towards (the sample's end without a loop), or -1
-// when it reaches none: a voice never given a frequency stands still. The division is exact, so after
-// that many frames the position is at or past the end, and every frame before it reads inside the loop
-// plus the guard word.
+// when it reaches none: a voice never given a frequency stands still. The first frame is mixed at the
+// position itself, the next at advance(position, step), and each later one the step's even part on
+// (negative backward). The division is exact, so after that many frames the position is at or past the
+// end, and every frame before it reads inside the loop plus the guard word.
 std::int64_t frames_to_boundary(const Voice& voice, Fixed32 position, Fixed32 step) {
   const Sample& sample = *voice.sample;
-  const Fixed32 distance = moving_backward(voice)
-                               ? position - whole(sample.loop_start)
-                               : whole(sample.loop_start + sample.loop_length) - position;
-  if (distance <= 0) return 0;
-  if (step == 0) return -1;
-  return (distance + step - 1) / step;
+  const bool backward = moving_backward(voice);
+  const Fixed32 boundary = backward ? whole(sample.loop_start) : whole(sample.loop_start + sample.loop_length);
+  const auto distance = [&](Fixed32 from) { return backward ? from - boundary : boundary - from; };
+  if (distance(position) <= 0) return 0;
+  const Fixed32 after_one_frame = distance(advance(position, step));
+  if (after_one_frame <= 0) return 1;
+  const Fixed32 per_frame = backward ? -even_part(step) : even_part(step);
+  if (per_frame == 0) return -1;
+  return 1 + (after_one_frame + per_frame - 1) / per_frame;
 }
 
 struct Gains {
@@ -87,12 +100,13 @@ inline std::int32_t word_pair(const std::int16_t* data, Fixed32 position) {
   return pair;
 }
 
-// Fixed gains, four frames per pass, unrolled on purpose: this is the loop nearly every frame runs in.
-// Each frame fetches its own pair of words; the interpolation and the gains then run on four frames at
-// once, with the very operations of mix_frame in the same order, so the sums are those of mix_frame.
-// The fractions move on in their own lanes: the low 32 bits of a position wrap as the 32-bit sums do.
-Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
-                   Gains gains) {
+// Fixed gains, positions `step` apart (an even step: see advance), four frames per pass, unrolled on
+// purpose: this is the loop nearly every frame runs in. Each frame fetches its own pair of words; the
+// interpolation and the gains then run on four frames at once, with the very operations of mix_frame in
+// the same order, so the sums are those of mix_frame. The fractions move on in their own lanes: the low
+// 32 bits of a position wrap as the 32-bit sums do.
+Fixed32 mix_evenly_spaced(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
+                          Gains gains) {
   const __m128 scale = _mm_set1_ps(half_fraction_scale);
   const __m128 left = _mm_set1_ps(gains.left);
   const __m128 right = _mm_set1_ps(gains.right);
@@ -126,9 +140,10 @@ Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fi
   return position;
 }
 #else
-// Fixed gains; two frames per pass, unrolled on purpose: this is the loop nearly every frame runs in.
-Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
-                   Gains gains) {
+// Fixed gains, positions `step` apart (an even step: see advance); two frames per pass, unrolled on
+// purpose: this is the loop nearly every frame runs in.
+Fixed32 mix_evenly_spaced(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
+                          Gains gains) {
   for (; frames >= 2; frames -= 2, out += 4) {
     mix_frame(data, out, position, gains);
     mix_frame(data, out + 2, position + step, gains);
@@ -142,12 +157,20 @@ Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fi
 }
 #endif
 
+// Fixed gains: the frame at the position, then frames spaced by the step's even part (see advance).
+Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
+                   Gains gains) {
+  if (frames <= 0) return position;
+  mix_frame(data, out, position, gains);
+  return mix_evenly_spaced(data, out + 2, frames - 1, advance(position, step), even_part(step), gains);
+}
+
 // Gains that move by `delta` after every frame; returns the gains reached.
 Gains mix_ramped(const std::int16_t* data, float* out, std::int64_t frames, Fixed32& position, Fixed32 step,
                  Gains gains, Gains delta) {
   for (; frames > 0; --frames, out += 2) {
     mix_frame(data, out, position, gains);
-    position += step;
+    position = advance(position, step);
     gains.left += delta.left;
     gains.right += delta.right;
   }
@@ -263,7 +286,7 @@ void mix_voice(Voice& voice, float* out, std::int32_t frames, const VolumeRamp& 
   // away (pass_boundary), or ends the voice: the loop ends after at most 2 x frames passes.
   while (left > 0) {
     const Fixed32 step = moving_backward(voice) ? -speed : speed;
-    const std::int64_t to_boundary = frames_to_boundary(voice, position, speed);
+    const std::int64_t to_boundary = frames_to_boundary(voice, position, step);
     std::int64_t n = (to_boundary >= 0 && to_boundary <= left) ? to_boundary : left;
     set_up_ramp(voice, ramp);
     if (voice.ramp_frames_left != 0) n = std::min<std::int64_t>(n, voice.ramp_frames_left);

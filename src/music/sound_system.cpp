@@ -88,7 +88,8 @@ bool open_sound(std::int32_t rate, SoundSystem& sound) {
     return false;
   }
   sound.open = true;
-  sound.next_block = 0;
+  // The buffer's first loop is the zeros it starts with: the first block follows it.
+  sound.sound_end = static_cast<std::uint64_t>(sound.total_frames) * platform::wave_bytes_per_frame;
   sound.blocks_filled = 0;
   // Modules that play on follow the new rate.
   for (Module* module = sound.playing.next; module != &sound.playing; module = module->next) {

@@ -43,7 +43,11 @@ struct SoundSystem {
   VolumeRamp ramp;
   std::unique_ptr<std::int16_t[]> wave_buffer;  // total_frames stereo frames, what the device plays
   std::unique_ptr<float[]> mix_buffer;          // total_frames stereo float frames; block k at k x block_frames
-  std::int32_t next_block = 0;                  // the block the wave thread fills next; its own
+  // Bytes: where the next block's sound goes, counted as the device counts what it plays (the zeros of
+  // the buffer's first loop included); the block of the buffer it falls in is the one filled next. Moves a
+  // block on with every fill, and further when a device that plays only published sound has run past it.
+  // Written by the wave thread under the block lock.
+  std::uint64_t sound_end = 0;
   Module playing;                               // head of the circular list of playing modules
   std::atomic<bool> stop_request{false};
   std::atomic<bool> thread_done{true};

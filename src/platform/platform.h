@@ -78,6 +78,12 @@ std::uint64_t wave_bytes_played();
 // plays nothing beyond it, silence instead, so it never reads a block that is being written.
 void wave_publish(std::uint64_t bytes);
 
+// True when the device plays only bytes below the published end and silence beyond it, while its count
+// moves on as time does (SDL, the web page). A writer held up past that end may then put its next block
+// anywhere ahead of the play position; where the device reads the whole loop on its own (wave-out), only
+// the refill order keeps the two apart, and blocks follow one another round the loop.
+bool wave_plays_only_published();
+
 // True when the device has no clock of its own and moves only when its caller plays it (the headless
 // device): then no thread refills the buffer, the caller fills each block when it wants the next one.
 bool wave_paced_by_caller();

@@ -13,6 +13,7 @@ struct WaveDevice {
   void (*publish)(std::uint64_t bytes);
   void (*close)();
   void (*raise_thread_priority)();
+  bool plays_only_published;  // as wave_plays_only_published
 };
 
 }  // namespace platform

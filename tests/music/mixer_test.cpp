@@ -84,7 +84,8 @@ TEST(Mixer, InterpolatesLinearlyBetweenNeighbours) {
 
 // Long steady runs, whichever way the frames are grouped inside the mixer, give exactly the sum of the
 // interpolation frame by frame: word at the position plus the difference to the next word times the
-// fraction (its top 31 bits), times the gain.
+// fraction (its top 31 bits), times the gain; from frame to frame the fraction's lowest bit is cleared
+// and the step added.
 TEST(Mixer, SteadyRunsSumExactlyTheInterpolationOfEveryFrame) {
   std::vector<std::int16_t> frames(4000);
   for (std::size_t i = 0; i < frames.size(); ++i) frames[i] = static_cast<std::int16_t>((i * 7919) % 65536 - 32768);
@@ -101,13 +102,43 @@ TEST(Mixer, SteadyRunsSumExactlyTheInterpolationOfEveryFrame) {
     std::uint64_t position = (std::uint64_t{5} << 32) | voice.position_fraction;
     const int count = static_cast<int>((std::uint64_t{3990} << 32) / step) - 2;
     const std::vector<float> left = mix_left(pool, count, {3, 1, 6});
-    for (int i = 0; i < count; ++i, position += step) {
+    for (int i = 0; i < count; ++i, position = (position & ~std::uint64_t{1}) + step) {
       const auto index = static_cast<std::size_t>(position >> 32);
       const float fraction = static_cast<float>(static_cast<std::uint32_t>(position) >> 1) * (1.0f / 2147483648.0f);
       const float d0 = frames[index];
       const float s = d0 + (static_cast<float>(frames[index + 1]) - d0) * fraction;
       ASSERT_EQ(left[i], 0.0f + s * gain) << "step " << step << " frame " << i;
     }
+  }
+}
+
+// The position's way, frame by frame, forward and backward, with and without a volume ramp and however
+// the frames are split into calls: the fraction's lowest bit is cleared, then the step is added (taken
+// off backward).
+TEST(Mixer, EveryFrameClearsTheFractionsLowestBitAndThenAddsTheStep) {
+  const music::Sample sample = make_sample(std::vector<std::int16_t>(4000, 500), music::loop_ping_pong, 0, 4000);
+  const struct {
+    std::int32_t direction;
+    bool ramped;
+    std::uint64_t step;
+  } cases[] = {{music::direction_forward, false, 0x0000'0001'2345'6789}, {music::direction_forward, true, 0x0000'0000'0000'0003},
+               {music::direction_backward, false, 0x0000'0002'0000'0001}, {music::direction_backward, true, 0x0000'0000'8000'0001},
+               {music::direction_forward, false, 0x0000'0001'0000'0000}};
+  for (const auto& c : cases) {
+    music::VoicePool pool;
+    music::Voice& voice = playing_voice(pool, sample, 0, 2000);
+    voice.position_fraction = 0x1234'5677;  // odd: the first frame clears its lowest bit as well
+    voice.step = static_cast<std::uint32_t>(c.step >> 32);
+    voice.step_fraction = static_cast<std::uint32_t>(c.step);
+    voice.direction = c.direction;
+    if (c.ramped) voice.current_left = voice.ramp_target_left = 0;  // a ramp runs over the first 128 frames
+    std::uint64_t expected = (std::uint64_t{2000} << 32) | voice.position_fraction;
+    for (int frame = 0; frame < 300; ++frame) {
+      expected = (expected & ~std::uint64_t{1}) + (c.direction == music::direction_forward ? c.step : 0 - c.step);
+    }
+    mix_left(pool, 300, {1, 2, 5, 100});
+    EXPECT_EQ((std::uint64_t{voice.position} << 32) | voice.position_fraction, expected)
+        << "step " << c.step << ", direction " << c.direction << (c.ramped ? ", ramped" : "");
   }
 }
 

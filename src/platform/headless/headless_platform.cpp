@@ -144,6 +144,9 @@ void wave_publish(std::uint64_t bytes) {
   if (wave.plugged) wave.plugged->publish(bytes);
 }
 
+// The virtual device plays nothing itself; a plugged one says how it plays.
+bool wave_plays_only_published() { return wave.plugged && wave.plugged->plays_only_published; }
+
 bool wave_paced_by_caller() { return !wave.plugged && wave.paced_by_caller; }
 
 void wave_close() {

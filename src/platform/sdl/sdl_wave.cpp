@@ -9,6 +9,7 @@ bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
 }
 std::uint64_t wave_bytes_played() { return sdl::sdl_wave_device().bytes_played(); }
 void wave_publish(std::uint64_t bytes) { sdl::sdl_wave_device().publish(bytes); }
+bool wave_plays_only_published() { return sdl::sdl_wave_device().plays_only_published; }
 bool wave_paced_by_caller() { return false; }
 void wave_close() { sdl::sdl_wave_device().close(); }
 void raise_thread_priority() { sdl::sdl_wave_device().raise_thread_priority(); }

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"  // the format: wave_channels
 #include "platform/sdl/sdl_wave_device.h"
+#include "platform/wave_gate.h"
 
 namespace platform::sdl {
 namespace {
@@ -45,7 +46,7 @@ void copy_from_loop(void*, Uint8* stream, int length) {
   const std::uint64_t played = wave.played.load(std::memory_order_relaxed);
   const std::uint64_t published = wave.published.load(std::memory_order_acquire);
   const auto wanted = static_cast<std::uint64_t>(length);
-  const std::uint64_t ready = published > played ? std::min(published - played, wanted) : 0;
+  const std::uint64_t ready = wave_bytes_ready(played, published, wanted);
   copy_loop(stream, played, ready);
   std::memset(stream + ready, 0, static_cast<std::size_t>(wanted - ready));
   wave.played.store(played + wanted, std::memory_order_release);
@@ -101,7 +102,7 @@ void raise_priority() { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL)
 }  // namespace
 
 const WaveDevice& sdl_wave_device() {
-  static const WaveDevice device{open_device, bytes_played, publish, close_device, raise_priority};
+  static const WaveDevice device{open_device, bytes_played, publish, close_device, raise_priority, true};
   return device;
 }
 

@@ -72,6 +72,9 @@ std::uint64_t wave_bytes_played() { return wave.played.load(std::memory_order_ac
 
 void wave_publish(std::uint64_t bytes) { wave.published.store(bytes, std::memory_order_release); }
 
+// The worklet plays silence past the published end (zarn-audio.js).
+bool wave_plays_only_published() { return true; }
+
 bool wave_paced_by_caller() { return false; }
 
 void wave_close() {

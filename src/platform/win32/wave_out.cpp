@@ -90,6 +90,8 @@ void wave_close() {
 // thread's order, refilling only the block the device has just left, keeps writer and reader apart.
 void wave_publish(std::uint64_t) {}
 
+bool wave_plays_only_published() { return false; }
+
 bool wave_paced_by_caller() { return false; }
 
 void raise_thread_priority() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL); }
