@@ -211,7 +211,8 @@ async function playIntro(browser, page, url, isolatedBy, log) {
   await shot('nfo-verdict.png');
 
   // A quick tap: down and up within one frame, latched by the program.
-  await page.keyboard.press('Space');
+  // The space bar by its character: Firefox's driver knows no key named "Space".
+  await page.keyboard.press(' ');
   const spaceAt = Date.now();
   const first = await waitFor(() => page.evaluate(framePixels), (pixels) => colourCount(pixels) > 2000, 30000);
   const introAt = Date.now();
