@@ -23,7 +23,7 @@ test_packages=(
   zip                                 # the release archives
   openmpt123 xmp                      # peers of the module render benchmark, used there only
   ffmpeg                              # zarn-tool record encodes its video through it
-  emscripten chromium                 # the web page, and the browser its test plays it in
+  emscripten chromium firefox-esr     # the web page, and the browsers its test plays it in
   nodejs                              # the web page's sound worklet, tested without a browser
   clang libclang-rt-14-dev            # the fuzz targets: libFuzzer with AddressSanitizer
 )

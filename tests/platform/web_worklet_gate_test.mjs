@@ -24,11 +24,13 @@ function loadProcessor(path) {
   return registered.processor;
 }
 
-// The program's memory as the worklet sees it: the loop of 16-bit stereo frames, the two counts and the
+// The program's memory as the worklet sees it: the loop of 16-bit stereo frames, the three counts and the
 // access word, at the offsets web_wave.cpp hands over.
 function makeWave() {
   const memory = new SharedArrayBuffer(64 + loopFrames * 4);
-  const wave = { memory, rate: 44100, played: 0, published: 8, access: 16, buffer: 64, bytes: loopFrames * 4 };
+  const wave = {
+    memory, rate: 44100, played: 0, published: 8, silent: 16, access: 24, buffer: 64, bytes: loopFrames * 4,
+  };
   const samples = new Int16Array(memory, wave.buffer, loopFrames * 2);
   for (let i = 0; i < samples.length; ++i) samples[i] = ((i * 37) % 2001) - 1000 || 1;  // never 0: sound shows
   Atomics.store(new Int32Array(memory), wave.access / 4, waveOpenForReading);
@@ -70,6 +72,7 @@ for (const c of cases) {
   }
   assert.equal(counts[wave.played / 8], BigInt((c.played + quantum) * 4), `${c.what}: the count moves on`);
   assert.equal(counts[wave.published / 8], BigInt(c.published * 4), `${c.what}: published is the writer's`);
+  assert.equal(counts[wave.silent / 8], BigInt(quantum - c.ready), `${c.what}: the silent frames are counted`);
 }
 
 // A closed wave ends the worklet without touching the count; an open one is left open for the next quantum.

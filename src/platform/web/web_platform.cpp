@@ -44,6 +44,11 @@ struct WebPage {
   bool message_open = false;
   FrameTiming timing;
   double last_present_end_ms = 0;  // written by the frame thread only
+  // The program's clock counts only the time the page is shown. A hidden page draws no frames and plays
+  // no sound (zarn-page.js suspends both), so the picture, whose motion follows the clock, stops with the
+  // music and both go on together where they were.
+  double hidden_ms = 0;         // hidden time since the page opened, up to the last time it was shown
+  double hidden_since_ms = -1;  // when the page was hidden, or -1 while it is shown
 };
 
 // Never destroyed: the page may call in (a key, a drawn frame) while the program's exit runs.
@@ -79,7 +84,11 @@ void end_presentation() {
 
 }  // namespace
 
-std::uint32_t tick_ms() { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now())); }
+std::uint32_t tick_ms() {
+  std::lock_guard<std::mutex> hold(page.lock);
+  const double now = page.hidden_since_ms >= 0 ? page.hidden_since_ms : emscripten_get_now();
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now - page.hidden_ms));
+}
 
 bool create_window(const char* title, int, KeyHandler on_key) {
   // The page decides the picture's size: whole multiples of 640x480, or the window's size with the
@@ -197,6 +206,18 @@ EMSCRIPTEN_KEEPALIVE void zarn_web_message_closed() {
   std::lock_guard<std::mutex> hold(page.lock);
   page.message_open = false;
   page.changed.notify_all();
+}
+
+// The page was hidden (0) or shown again (1): the program's clock stops while it is hidden.
+EMSCRIPTEN_KEEPALIVE void zarn_web_page_shown(int shown) {
+  using platform::page;
+  std::lock_guard<std::mutex> hold(page.lock);
+  const double now = emscripten_get_now();
+  if (!shown && page.hidden_since_ms < 0) page.hidden_since_ms = now;
+  if (shown && page.hidden_since_ms >= 0) {
+    page.hidden_ms += now - page.hidden_since_ms;
+    page.hidden_since_ms = -1;
+  }
 }
 
 // Milliseconds spent per presented frame so far: 0 drawing, 1 converting, 2 waiting for the page; 3 the

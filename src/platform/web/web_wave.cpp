@@ -20,6 +20,8 @@ struct WebWave {
   // Shared with the worklet, which reads and writes them with Atomics: lock-free 64-bit words.
   std::atomic<std::uint64_t> played{0};     // written by the worklet, read by the wave thread
   std::atomic<std::uint64_t> published{0};  // written by the wave thread, read by the worklet
+  // Frames the worklet played as silence because they were not published; read by the page only.
+  std::atomic<std::uint64_t> silent{0};
   std::atomic<std::int32_t> access{wave_closed};
 };
 static_assert(std::atomic<std::uint64_t>::is_always_lock_free, "the worklet's Atomics need plain words");
@@ -44,6 +46,7 @@ bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
   wave.buffer = buffer;
   wave.bytes = bytes;
   wave.played = 0;
+  wave.silent = 0;
   // The zeros the buffer starts with are its first loop.
   wave.published = bytes;
   wave.access = wave_open_for_reading;
@@ -58,11 +61,12 @@ bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
           bytes : $2,
           played : $3,
           published : $4,
-          access : $5
+          silent : $5,
+          access : $6
         })
                                : 0;
       },
-      rate, buffer, bytes, &wave.played, &wave.published, &wave.access);
+      rate, buffer, bytes, &wave.played, &wave.published, &wave.silent, &wave.access);
   if (started) return true;
   take_buffer_from_worklet();
   return false;

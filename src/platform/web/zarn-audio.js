@@ -1,5 +1,6 @@
 // The wave device's sound card in a web page: an AudioWorklet that plays the program's looping wave
-// buffer (interleaved signed 16-bit stereo) straight from its shared memory and counts the bytes played.
+// buffer (interleaved signed 16-bit stereo) straight from its shared memory and counts the bytes played,
+// and the frames it had to play as silence.
 // It never waits: when it cannot have the buffer, or the program has not written far enough, it plays
 // silence, and the count moves on all the same, as time does.
 const waveClosed = 0;
@@ -15,6 +16,7 @@ class ZarnWaveProcessor extends AudioWorkletProcessor {
     this.counts = new BigUint64Array(wave.memory);
     this.playedIndex = wave.played / 8;
     this.publishedIndex = wave.published / 8;
+    this.silentIndex = wave.silent / 8;
     this.access = new Int32Array(wave.memory);
     this.accessIndex = wave.access / 4;
   }
@@ -36,6 +38,8 @@ class ZarnWaveProcessor extends AudioWorkletProcessor {
       if (++frame === this.loopFrames) frame = 0;
     }
     Atomics.store(this.counts, this.playedIndex, played + BigInt(frames * 4));
+    // The frames played as silence because the program had not written them: an underrun, heard as a gap.
+    if (ready < frames) Atomics.add(this.counts, this.silentIndex, BigInt(frames - ready));
     Atomics.store(this.access, this.accessIndex, waveOpenForReading);
     return true;
   }

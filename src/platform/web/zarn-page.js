@@ -63,6 +63,20 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     if (page.audio && page.audio.context.state === 'suspended') page.audio.context.resume();
   }
 
+  // A hidden page gets no animation frames, so its picture stops; its sound is suspended with it and the
+  // program's clock stopped, and all three go on together when the page is shown again.
+  function followVisibility() {
+    const shown = document.visibilityState === 'visible';
+    if (page.windowOpen) Module._zarn_web_page_shown(shown ? 1 : 0);
+    const audio = page.audio;
+    if (audio && !shown) {
+      audio.suspendedWhileHidden = audio.context.state === 'running';
+      audio.context.suspend();
+    } else if (audio && (audio.suspendedWhileHidden || page.gestureSeen)) {
+      audio.context.resume();
+    }
+  }
+
   function forwardKey(event, down) {
     if (page.ended || element('message').hidden === false) return;
     const virtualKey = virtualKeys[event.code];
@@ -79,6 +93,41 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     element('status').hidden = true;
     element('end').textContent = line;
     element('end').hidden = false;
+  }
+
+  function loadProgram() {
+    const script = document.createElement('script');
+    script.src = 'zarn.js';
+    document.body.appendChild(script);
+  }
+
+  function showMissingHeaders() {
+    showEnd('This page needs to be served with the headers "Cross-Origin-Opener-Policy: same-origin" ' +
+            'and "Cross-Origin-Embedder-Policy: require-corp".');
+  }
+
+  // The program's threads share memory, which the browser gives only to a cross-origin isolated page. A
+  // server that sends the two headers makes it so at once. Elsewhere the page's service worker
+  // (zarn-isolation.js) adds them to every file of the page, once it is in charge: on the first visit that
+  // costs one reload. A page the worker serves and that is still not isolated (inside another site's
+  // frame, or a browser that does not take the worker's headers) cannot start the program: it says which
+  // headers it lacks, and is not reloaded again.
+  function startProgram() {
+    if (window.crossOriginIsolated) {
+      loadProgram();
+      return;
+    }
+    if (!window.isSecureContext || !('serviceWorker' in navigator) || navigator.serviceWorker.controller) {
+      showMissingHeaders();
+      return;
+    }
+    navigator.serviceWorker.register('zarn-isolation.js')
+        .then(() => navigator.serviceWorker.ready)
+        .then(() => window.location.reload())
+        .catch(function (error) {
+          console.error('zarn: no service worker: ' + error);
+          showMissingHeaders();
+        });
   }
 
   // Called by the program (web_platform.cpp, web_wave.cpp) through its main thread.
@@ -115,7 +164,7 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     if (typeof AudioWorkletNode === 'undefined' || !window.crossOriginIsolated) return 0;
     page.closeSound();
     const context = new AudioContext({ sampleRate: wave.rate, latencyHint: 'interactive' });
-    const audio = { context: context, analyser: null, wave: wave };
+    const audio = { context: context, analyser: null, wave: wave, suspendedWhileHidden: false };
     page.audio = audio;
     page.events.push('sound opened');
     context.audioWorklet.addModule('zarn-audio.js').then(function () {
@@ -127,7 +176,7 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
       audio.analyser.fftSize = 2048;
       node.connect(audio.analyser);
       audio.analyser.connect(context.destination);
-      if (page.gestureSeen) context.resume();
+      if (page.gestureSeen && document.visibilityState === 'visible') context.resume();
     }).catch(function (error) {
       console.error('zarn: no sound: ' + error);
     });
@@ -148,6 +197,13 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     return Number(Atomics.load(counts, page.audio.wave.played / 8));
   };
 
+  // Frames the worklet has played as silence because the program had not written them yet (0 without sound).
+  page.soundFramesMissed = function () {
+    if (!page.audio) return 0;
+    const counts = new BigUint64Array(page.audio.wave.memory);
+    return Number(Atomics.load(counts, page.audio.wave.silent / 8));
+  };
+
   // Root mean square of the last 2048 samples heard (0 when silent or without sound).
   page.soundLevel = function () {
     if (!page.audio || !page.audio.analyser) return 0;
@@ -161,20 +217,17 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
   window.addEventListener('keydown', (event) => forwardKey(event, true));
   window.addEventListener('keyup', (event) => forwardKey(event, false));
   window.addEventListener('resize', placeCanvas);
+  document.addEventListener('visibilitychange', followVisibility);
   document.addEventListener('dblclick', function () {
     startSoundAfterGesture();
     if (!document.fullscreenElement) document.documentElement.requestFullscreen().catch(() => {});
   });
   document.addEventListener('DOMContentLoaded', function () {
-    // Without the two headers the browser gives the page no shared memory, and the program cannot start.
-    if (!window.crossOriginIsolated) {
-      showEnd('This page needs to be served with the headers "Cross-Origin-Opener-Policy: same-origin" ' +
-              'and "Cross-Origin-Embedder-Policy: require-corp".');
-    }
     element('message-ok').addEventListener('click', function () {
       element('message').hidden = true;
       Module._zarn_web_message_closed();
     });
+    startProgram();
   });
 
   return {
