@@ -14,6 +14,7 @@
 #include "music/wave_thread.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "support/sound_fixture.h"
 #include "support/xm_fixture.h"
 
 namespace {
@@ -25,18 +26,7 @@ std::vector<std::int16_t> rendered_blocks(std::int64_t blocks) {
   return out;
 }
 
-class SoundSystemTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    platform::headless::reset();
-    music::install_memory_file();
-    music::set_buffer_length(music::default_buffer_length_ms);
-  }
-  void TearDown() override {
-    music::close_sound();
-    platform::headless::reset();
-  }
-};
+using SoundSystemTest = test_support::FreshSoundSystem;
 
 TEST_F(SoundSystemTest, GeometryFollowsRateAndBufferLength) {
   const struct {

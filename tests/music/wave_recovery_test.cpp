@@ -17,6 +17,7 @@
 #include "platform/headless/headless.h"
 #include "platform/wave_device.h"
 #include "platform/wave_gate.h"
+#include "support/sound_fixture.h"
 #include "support/xm_fixture.h"
 
 namespace {
@@ -170,18 +171,7 @@ void expect_only_the_songs_blocks_where_written(const std::vector<std::uint64_t>
   }
 }
 
-class WaveRecovery : public ::testing::Test {
- protected:
-  void SetUp() override {
-    platform::headless::reset();
-    music::install_memory_file();
-    music::set_buffer_length(music::default_buffer_length_ms);
-  }
-  void TearDown() override {
-    music::close_sound();
-    platform::headless::reset();
-  }
-};
+using WaveRecovery = test_support::FreshSoundSystem;
 
 TEST_F(WaveRecovery, MusicIsHeardAgainWithinOneBufferAfterAnyStallAnywhereInTheLoop) {
   test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));

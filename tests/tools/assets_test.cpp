@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "scene/bitmap_font.h"
@@ -14,17 +12,13 @@
 #include "tools/assets/asset_set.h"
 #include "tools/assets/mesh.h"
 #include "tools/assets/pictures.h"
+#include "tools/file_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 const fs::path committed = ZARN_ASSET_DIR;
-
-std::string file_bytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 base::Image bitmap(const char* name) {
   base::Image image;
@@ -41,7 +35,8 @@ TEST(DefaultAssets, RegenerateByteForByte) {
   int compared = 0;
   for (const auto& entry : fs::directory_iterator(fresh)) {
     const fs::path name = entry.path().filename();
-    EXPECT_TRUE(file_bytes(entry.path()) == file_bytes(committed / name)) << name << " differs from the committed one";
+    EXPECT_TRUE(tools::read_file_bytes(entry.path().string()) == tools::read_file_bytes((committed / name).string()))
+        << name << " differs from the committed one";
     ++compared;
   }
   EXPECT_EQ(compared, 11);

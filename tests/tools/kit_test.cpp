@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,6 +16,7 @@
 #include "support/tool_run.h"
 #include "support/wav_samples.h"
 #include "support/xm_fixture.h"
+#include "tools/file_bytes.h"
 #include "tools/folder_check.h"
 #include "tools/kit/kit_template.h"
 #include "tools/kit/kit_tool.h"
@@ -30,11 +29,6 @@ namespace fs = std::filesystem;
 
 const fs::path committed = ZARN_ASSET_DIR;
 
-std::string file_bytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 int kit(std::vector<std::string> args) { return test_support::run_tool(tools::kit::kit_command, std::move(args)); }
 
 TEST(Kit, TheNewKitBuildsTheDefaultSetByteForByte) {
@@ -45,7 +39,8 @@ TEST(Kit, TheNewKitBuildsTheDefaultSetByteForByte) {
   int compared = 0;
   for (const auto& entry : fs::directory_iterator(folder.path() / "out")) {
     const fs::path name = entry.path().filename();
-    EXPECT_TRUE(file_bytes(entry.path()) == file_bytes(committed / name)) << name << " differs from the default set";
+    EXPECT_TRUE(tools::read_file_bytes(entry.path().string()) == tools::read_file_bytes((committed / name).string()))
+        << name << " differs from the default set";
     ++compared;
   }
   EXPECT_EQ(compared, 11);
