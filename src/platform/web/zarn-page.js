@@ -43,9 +43,11 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     canvas.style.height = Math.floor(frameHeight * scale) + 'px';
   }
 
+  // A hidden page draws nothing, even where the browser still runs an animation frame after hiding it
+  // (Firefox): the program waits for the page with its clock stopped, and its picture stays as it was.
   function drawPendingFrame() {
     if (!page.windowOpen) return;
-    const pixels = Module._zarn_web_pending_frame();
+    const pixels = document.visibilityState === 'visible' ? Module._zarn_web_pending_frame() : 0;
     if (pixels) {
       const start = performance.now();
       // ImageData cannot look into shared memory: the frame is copied.
@@ -164,7 +166,13 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     if (typeof AudioWorkletNode === 'undefined' || !window.crossOriginIsolated) return 0;
     page.closeSound();
     const context = new AudioContext({ sampleRate: wave.rate, latencyHint: 'interactive' });
-    const audio = { context: context, analyser: null, wave: wave, suspendedWhileHidden: false };
+    // runningAt and firstSoundAt: when the sound first ran and first sounded (page time, ms), for tests.
+    const audio = {
+      context: context, analyser: null, wave: wave, suspendedWhileHidden: false, runningAt: 0, firstSoundAt: 0,
+    };
+    context.addEventListener('statechange', function () {
+      if (context.state === 'running' && !audio.runningAt) audio.runningAt = performance.now();
+    });
     page.audio = audio;
     page.events.push('sound opened');
     context.audioWorklet.addModule('zarn-audio.js').then(function () {
@@ -172,6 +180,9 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
       const node = new AudioWorkletNode(context, 'zarn-wave', {
         numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2], processorOptions: wave,
       });
+      node.port.onmessage = function (event) {
+        if (event.data.firstSound) audio.firstSoundAt = performance.now();
+      };
       audio.analyser = context.createAnalyser();
       audio.analyser.fftSize = 2048;
       node.connect(audio.analyser);
