@@ -45,7 +45,8 @@ class ZarnWaveProcessor extends AudioWorkletProcessor {
     const sounding = this.firstSoundingFrame(Number(played / 4n), Number(published / 4n));
     if (sounding < 0) return played;
     this.soundHeard = true;
-    this.port.postMessage({ firstSound: true });
+    // When, on the sound's own clock (seconds), for the page's figures.
+    this.port.postMessage({ firstSound: currentTime });
     return BigInt(sounding) * 4n;
   }
 
