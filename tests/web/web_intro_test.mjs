@@ -1,10 +1,10 @@
 // Plays the intro's web page in a browser as a person would: served by a plain static server that sends no
 // headers (Python's http.server), the page isolates itself through its service worker (one reload); then the
 // NFO verdict, space into the intro with its music from the intro's first frame, the picture moving, the
-// music playing without gaps, a hidden page stopping both, Escape out, and the message when zarn.dat is
-// missing. With --with-headers it also plays from a server that sends the headers. Firefox gets a sound
-// output of its own: a PulseAudio server with a null sink, started here. Keeps screenshots in OUT_DIR and
-// ends with "N passed, N failed".
+// music playing without gaps, a hidden page stopping both, Escape out, the message when zarn.dat is
+// missing, and what the page says inside another site's frame. With --with-headers it also plays from a
+// server that sends the headers. Firefox gets a sound output of its own: a PulseAudio server with a null
+// sink, started here. Keeps screenshots in OUT_DIR and ends with "N passed, N failed".
 //   node web_intro_test.mjs PAGE_DIR OUT_DIR chromium|firefox EXECUTABLE [--with-headers] [--python PYTHON]
 // ZARN_WEB_SOUND_SECONDS sets how long the sound is measured: 6 s unless set, since the browser renders
 // sound in bursts, which a short measure takes for a wrong rate.
@@ -339,6 +339,27 @@ async function reportMissingScript(page, url) {
   check('after OK the program ends without a window', ended === 'exit 0', `events "${ended}"`);
 }
 
+// Inside another site's page (the page at 127.0.0.1 in a frame of a page at localhost) the page cannot be
+// isolated: it says so at once and links to itself, rather than loading a program that cannot start.
+async function reportInsideAnotherSite(page, url) {
+  const otherSite = url.replace('127.0.0.1', 'localhost');
+  await page.goto(`${otherSite}portal.html`);  // any page of that site: Python's "not found" will do
+  await page.setContent(`<iframe src="${url}" width="660" height="500"></iframe>`);
+  const frameOf = () => page.frames().find((frame) => frame.url().startsWith(url));
+  const end = await waitFor(async () => {
+    const frame = frameOf();
+    return frame ? frame.evaluate(() => {
+      const shown = document.getElementById('end');
+      const link = shown && shown.querySelector('a');
+      return shown && !shown.hidden ? { text: shown.textContent, link: link ? link.href : '' } : null;
+    }).catch(() => null) : null;
+  }, (seen) => seen !== null, 20000);
+  await page.screenshot({ path: join(outDir, 'inside-another-site.png') });
+  check('inside another site\'s page the page says it cannot play there and links to itself',
+        end !== null && end.text.startsWith('The intro cannot play inside another site\'s page') && end.link === url,
+        JSON.stringify(end));
+}
+
 // A fresh page in the browser with its console kept in `log`.
 async function openPage(browser, log) {
   const page = await browser.newPage();
@@ -421,7 +442,7 @@ function launchBrowser(soundServer) {
 async function main() {
   rmSync(outDir, { recursive: true, force: true });
   mkdirSync(outDir, { recursive: true });
-  const logs = { plain: [], headers: [], noScript: [] };
+  const logs = { plain: [], headers: [], noScript: [], portal: [] };
   let plainServer = null;
   let server = null;
   let soundServer = null;
@@ -437,6 +458,9 @@ async function main() {
     const noScriptPage = await openPage(browser, logs.noScript);
     await reportMissingScript(noScriptPage, plainServer.url);
     await noScriptPage.close();
+    const portal = await openPage(browser, logs.portal);
+    await reportInsideAnotherSite(portal, plainServer.url);
+    await portal.close();
     if (alsoWithHeaders) {
       server = await serveFolder(pageDir);
       const url = `http://127.0.0.1:${server.address().port}/`;

@@ -103,9 +103,22 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     document.body.appendChild(script);
   }
 
+  // Inside another site's page no header of this page's own can isolate it (the page around it would have
+  // to be isolated as well): it offers itself on a page of its own instead.
   function showMissingHeaders() {
-    showEnd('This page needs to be served with the headers "Cross-Origin-Opener-Policy: same-origin" ' +
-            'and "Cross-Origin-Embedder-Policy: require-corp".');
+    if (window.top === window.self) {
+      showEnd('This page needs to be served with the headers "Cross-Origin-Opener-Policy: same-origin" ' +
+              'and "Cross-Origin-Embedder-Policy: require-corp".');
+      return;
+    }
+    showEnd('The intro cannot play inside another site\'s page: ');
+    const link = document.createElement('a');
+    link.href = window.location.href;
+    link.target = '_blank';
+    link.rel = 'noopener';
+    link.textContent = 'watch it on a page of its own';
+    link.style.color = 'inherit';
+    element('end').appendChild(link);
   }
 
   // The program's threads share memory, which the browser gives only to a cross-origin isolated page. A
