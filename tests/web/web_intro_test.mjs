@@ -262,7 +262,8 @@ async function playIntro(browser, page, url, isolatedBy, log) {
   check('space starts the intro', first.colours > introColours,
         `${first.colours} colours, ${((introAt - spaceAt) / 1000).toFixed(2)} s after space`);
   check('the picture moves', second.changed > 0.02,
-        `${(second.changed * 100).toFixed(1)}% of the pixels changed within ${((Date.now() - introAt) / 1000).toFixed(2)} s`);
+        `${(second.changed * 100).toFixed(1)}% of the pixels changed within ` +
+        `${((Date.now() - introAt) / 1000).toFixed(2)} s`);
 
   // The music from the intro's first frame: the buffer's zeros and the silence written before it are not
   // played first.
