@@ -45,8 +45,9 @@ class ZarnWaveProcessor extends AudioWorkletProcessor {
     const sounding = this.firstSoundingFrame(Number(played / 4n), Number(published / 4n));
     if (sounding < 0) return played;
     this.soundHeard = true;
-    // When, on the sound's own clock (seconds), for the page's figures.
-    this.port.postMessage({ firstSound: currentTime });
+    // Where the count was and where the sound starts (frames since the open), for the page's figures.
+    const from = Number(played / 4n);
+    this.port.postMessage({ firstSound: { from, to: sounding } });
     return BigInt(sounding) * 4n;
   }
 

@@ -179,11 +179,11 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     if (typeof AudioWorkletNode === 'undefined' || !window.crossOriginIsolated) return 0;
     page.closeSound();
     const context = new AudioContext({ sampleRate: wave.rate, latencyHint: 'interactive' });
-    // For tests: when the sound first ran (page time, ms), and when it first sounded, in page time and on
-    // the sound's own clock (context time, s).
+    // For tests: when the sound first ran and first sounded (page time, ms), and where the worklet's count
+    // jumped to the first sound ({ from, to }, frames since the open).
     const audio = {
       context: context, analyser: null, wave: wave, suspendedWhileHidden: false,
-      runningAt: 0, firstSoundAt: 0, firstSoundTime: 0,
+      runningAt: 0, firstSoundAt: 0, firstSound: null,
     };
     context.addEventListener('statechange', function () {
       if (context.state === 'running' && !audio.runningAt) audio.runningAt = performance.now();
@@ -196,9 +196,9 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
         numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2], processorOptions: wave,
       });
       node.port.onmessage = function (event) {
-        if (event.data.firstSound === undefined) return;
+        if (!event.data.firstSound) return;
         audio.firstSoundAt = performance.now();
-        audio.firstSoundTime = event.data.firstSound;
+        audio.firstSound = event.data.firstSound;
       };
       audio.analyser = context.createAnalyser();
       audio.analyser.fftSize = 2048;
