@@ -379,6 +379,10 @@ async function openPage(browser, log) {
   return page;
 }
 
+// The servers the test starts run under timeout(1) for this long at most, so that none outlives a test that
+// was killed before it could stop them.
+const serverSeconds = '600';
+
 // Calls `probe` until it gives something or `ms` have passed; that, or null.
 async function pollFor(probe, ms) {
   const end = Date.now() + ms;
@@ -393,7 +397,7 @@ async function pollFor(probe, ms) {
 async function startSoundServer() {
   const folder = mkdtempSync(join(tmpdir(), 'zarn-pulse-'));
   const socket = join(folder, 'native');
-  const server = spawn('pulseaudio', [
+  const server = spawn('timeout', [serverSeconds, 'pulseaudio',
     '-n', '--daemonize=no', '--exit-idle-time=-1', '--use-pid-file=no', '--disable-shm',
     '-L', 'module-null-sink', '-L', `module-native-protocol-unix socket=${socket} auth-anonymous=1`,
   ], { env: { ...process.env, HOME: folder, XDG_RUNTIME_DIR: folder }, stdio: 'ignore' });
@@ -412,8 +416,8 @@ function stopSoundServer(sound) {
 
 // Python's own static server, which sends none of the isolation headers. Resolves to { process, url }.
 async function startPlainServer() {
-  const server = spawn(python, ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', pageDir, '0'],
-                       { stdio: ['ignore', 'pipe', 'ignore'] });
+  const server = spawn('timeout', [serverSeconds, python, '-u', '-m', 'http.server', '--bind', '127.0.0.1',
+                                   '--directory', pageDir, '0'], { stdio: ['ignore', 'pipe', 'ignore'] });
   let said = '';
   let failure = null;
   server.stdout.on('data', (text) => { said += text; });
