@@ -82,6 +82,7 @@ function pageCounts(page) {
   return page.evaluate(() => ({
     at: performance.now(),
     shown: Module.zarnPage.framesShown,
+    displayFrames: Module.zarnPage.displayFrames,
     pageDrawing: Module.zarnPage.drawingMs,
     drawing: Module._zarn_web_frame_timing(0),
     converting: Module._zarn_web_frame_timing(1),
@@ -108,6 +109,7 @@ async function measureFrames(page, frames) {
   const shown = b.shown - a.shown || 1;
   return {
     fps: ((b.shown - a.shown) * 1000) / (b.at - a.at),
+    displayFps: ((b.displayFrames - a.displayFrames) * 1000) / (b.at - a.at),
     drawingMs: (b.drawing - a.drawing) / presented,
     convertingMs: (b.converting - a.converting) / presented,
     waitingMs: (b.waiting - a.waiting) / presented,
@@ -309,7 +311,10 @@ async function playIntro(browser, page, url, isolatedBy, log, soundFrom) {
               `${frames.drawingMs.toFixed(2)} ms drawing, ${frames.convertingMs.toFixed(2)} ms converting, ` +
               `${frames.waitingMs.toFixed(2)} ms waiting for the page, ${frames.pageDrawingMs.toFixed(2)} ms on ` +
               "the page's canvas");
-  check('the page shows frames at the display rate', frames.fps > 50, `${frames.fps.toFixed(1)} per second`);
+  // The display's rate is the browser's own animation frames over the same span: a loaded machine slows
+  // both, and the program must keep up with what the browser gives it, not with a fixed 60.
+  check('the page shows frames at the display rate', frames.fps >= 0.9 * frames.displayFps,
+        `${frames.fps.toFixed(1)} per second, the display ${frames.displayFps.toFixed(1)}`);
 
   // The first second of sound may still be catching up with a page that was busy starting.
   await waitFor(() => pageCounts(page), (now) => now.soundFrames >= atIntro.soundFrames + 44100, 10000);

@@ -26,7 +26,9 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     image: null,
     audio: null,
     gestureSeen: false,
-    // Figures for people and tests: frames drawn, and the milliseconds the page spent drawing them.
+    // Figures for people and tests: the display's frames while the page was visible, the program's frames
+    // drawn in them, and the milliseconds the page spent drawing those.
+    displayFrames: 0,
     framesShown: 0,
     drawingMs: 0,
     // What the program has done to the page, in order ("window opened", "sound closed", "exit 0", ...).
@@ -47,7 +49,9 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
   // (Firefox): the program waits for the page with its clock stopped, and its picture stays as it was.
   function drawPendingFrame() {
     if (!page.windowOpen) return;
-    const pixels = document.visibilityState === 'visible' ? Module._zarn_web_pending_frame() : 0;
+    const visible = document.visibilityState === 'visible';
+    if (visible) page.displayFrames += 1;
+    const pixels = visible ? Module._zarn_web_pending_frame() : 0;
     if (pixels) {
       const start = performance.now();
       // ImageData cannot look into shared memory: the frame is copied.
