@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, then the Windows program cross-built and run under Wine, then the
 # fuzz targets over their regression inputs, then the web page built with emscripten and played in
-# headless Chromium, then the tests of the threads (life cycle, NFO screen, sound) and the real program
-# under ThreadSanitizer, then the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# headless Chromium and Firefox, then the tests of the threads (life cycle, NFO screen, sound) and the real
+# program under ThreadSanitizer, then the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 

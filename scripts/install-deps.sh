@@ -24,6 +24,8 @@ test_packages=(
   openmpt123 xmp                      # peers of the module render benchmark, used there only
   ffmpeg                              # zarn-tool record encodes its video through it
   emscripten chromium firefox-esr     # the web page, and the browsers its test plays it in
+  pulseaudio                          # a sound server for Firefox, which plays sound only through one
+  python3                             # the plain static server (http.server) the web test serves the page from
   nodejs                              # the web page's sound worklet, tested without a browser
   clang libclang-rt-14-dev            # the fuzz targets: libFuzzer with AddressSanitizer
 )

@@ -32,16 +32,13 @@ function fileOf(root, url) {
   }
 }
 
-// Starts serving `folder`; resolves to the server once it listens (server.address().port). `isolated`
-// false leaves out the two headers, to see the page as a server that lacks them would show it.
-export function serveFolder(folder, port = 0, { isolated = true } = {}) {
+// Starts serving `folder`; resolves to the server once it listens (server.address().port).
+export function serveFolder(folder, port = 0) {
   const root = resolve(folder);
   const server = createServer((request, response) => {
     const file = fileOf(root, request.url);
-    if (isolated) {
-      response.setHeader('Cross-Origin-Opener-Policy', 'same-origin');
-      response.setHeader('Cross-Origin-Embedder-Policy', 'require-corp');
-    }
+    response.setHeader('Cross-Origin-Opener-Policy', 'same-origin');
+    response.setHeader('Cross-Origin-Embedder-Policy', 'require-corp');
     if (!file || (request.method !== 'GET' && request.method !== 'HEAD')) {
       response.writeHead(file ? 405 : 404, { 'Content-Type': 'text/plain' });
       response.end(file ? 'method not allowed\n' : 'not found\n');

@@ -26,7 +26,9 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     image: null,
     audio: null,
     gestureSeen: false,
-    // Figures for people and tests: frames drawn, and the milliseconds the page spent drawing them.
+    // Figures for people and tests: the display's frames while the page was visible, the program's frames
+    // drawn in them, and the milliseconds the page spent drawing those.
+    displayFrames: 0,
     framesShown: 0,
     drawingMs: 0,
     // What the program has done to the page, in order ("window opened", "sound closed", "exit 0", ...).
@@ -43,9 +45,13 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     canvas.style.height = Math.floor(frameHeight * scale) + 'px';
   }
 
+  // A hidden page draws nothing, even where the browser still runs an animation frame after hiding it
+  // (Firefox): the program waits for the page with its clock stopped, and its picture stays as it was.
   function drawPendingFrame() {
     if (!page.windowOpen) return;
-    const pixels = Module._zarn_web_pending_frame();
+    const visible = document.visibilityState === 'visible';
+    if (visible) page.displayFrames += 1;
+    const pixels = visible ? Module._zarn_web_pending_frame() : 0;
     if (pixels) {
       const start = performance.now();
       // ImageData cannot look into shared memory: the frame is copied.
@@ -101,9 +107,22 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     document.body.appendChild(script);
   }
 
+  // Inside another site's page no header of this page's own can isolate it (the page around it would have
+  // to be isolated as well): it offers itself on a page of its own instead.
   function showMissingHeaders() {
-    showEnd('This page needs to be served with the headers "Cross-Origin-Opener-Policy: same-origin" ' +
-            'and "Cross-Origin-Embedder-Policy: require-corp".');
+    if (window.top === window.self) {
+      showEnd('This page needs to be served with the headers "Cross-Origin-Opener-Policy: same-origin" ' +
+              'and "Cross-Origin-Embedder-Policy: require-corp".');
+      return;
+    }
+    showEnd('The intro cannot play inside another site\'s page: ');
+    const link = document.createElement('a');
+    link.href = window.location.href;
+    link.target = '_blank';
+    link.rel = 'noopener';
+    link.textContent = 'watch it on a page of its own';
+    link.style.color = 'inherit';
+    element('end').appendChild(link);
   }
 
   // The program's threads share memory, which the browser gives only to a cross-origin isolated page. A
@@ -164,7 +183,15 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
     if (typeof AudioWorkletNode === 'undefined' || !window.crossOriginIsolated) return 0;
     page.closeSound();
     const context = new AudioContext({ sampleRate: wave.rate, latencyHint: 'interactive' });
-    const audio = { context: context, analyser: null, wave: wave, suspendedWhileHidden: false };
+    // For tests: when the sound first ran and first sounded (page time, ms), and where the worklet's count
+    // jumped to the first sound ({ from, to }, frames since the open).
+    const audio = {
+      context: context, analyser: null, wave: wave, suspendedWhileHidden: false,
+      runningAt: 0, firstSoundAt: 0, firstSound: null,
+    };
+    context.addEventListener('statechange', function () {
+      if (context.state === 'running' && !audio.runningAt) audio.runningAt = performance.now();
+    });
     page.audio = audio;
     page.events.push('sound opened');
     context.audioWorklet.addModule('zarn-audio.js').then(function () {
@@ -172,6 +199,11 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
       const node = new AudioWorkletNode(context, 'zarn-wave', {
         numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [2], processorOptions: wave,
       });
+      node.port.onmessage = function (event) {
+        if (!event.data.firstSound) return;
+        audio.firstSoundAt = performance.now();
+        audio.firstSound = event.data.firstSound;
+      };
       audio.analyser = context.createAnalyser();
       audio.analyser.fftSize = 2048;
       node.connect(audio.analyser);
