@@ -20,6 +20,8 @@ namespace {
 constexpr int max_followed_links = 40;
 constexpr int temporary_name_attempts = 100;
 constexpr unsigned permission_bits = 07777;
+// A temporary file is sent on its way to the disk in pieces of this size while it is written.
+constexpr std::size_t writeback_bytes = std::size_t{4} << 20;
 
 // The folder part of `path` with its slash ("" for a bare name), and the name after it.
 std::string folder_of(const std::string& path) {
@@ -130,8 +132,20 @@ bool OutputFile::write(const void* data, std::size_t size) {
     if (written < 0) return fail("cannot write");
     bytes += written;
     size -= static_cast<std::size_t>(written);
+    written_ += static_cast<std::size_t>(written);
   }
+  start_writeback();
   return true;
+}
+
+// Starts the disk writes of what a temporary file holds every few megabytes, without waiting for them:
+// the disk then works while the rest is produced, and the flush at commit waits only for the last piece.
+void OutputFile::start_writeback() {
+  if (temporary_.empty() || written_ - written_back_ < writeback_bytes) return;
+  // Only a request: a write that fails shows at the flush in commit.
+  sync_file_range(fd_, static_cast<off_t>(written_back_), static_cast<off_t>(written_ - written_back_),
+                  SYNC_FILE_RANGE_WRITE);
+  written_back_ = written_;
 }
 
 bool OutputFile::rewrite(std::size_t offset, const void* data, std::size_t size) {

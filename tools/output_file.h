@@ -51,6 +51,7 @@ class OutputFile {
   bool open_replacement(const std::string& target, const struct stat* existing);
   bool fail(const std::string& what);
   void abandon();
+  void start_writeback();
 
   std::string path_;       // as the caller named it, for messages
   std::string target_;     // the regular file the temporary file replaces at commit
@@ -59,6 +60,8 @@ class OutputFile {
   bool owns_fd_ = false;   // standard output stays open
   bool failed_ = false;
   std::string failure_;
+  std::size_t written_ = 0;       // bytes appended so far
+  std::size_t written_back_ = 0;  // of those, the bytes already on their way to the disk
 };
 
 }  // namespace tools

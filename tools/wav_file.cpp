@@ -1,7 +1,7 @@
 // The canonical 44-byte header, then the samples little-endian; the two sizes are filled in at the end.
 #include "tools/wav_file.h"
 
-#include <array>
+#include <bit>
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -71,19 +71,10 @@ bool WavWriter::append(const std::int16_t* samples, std::size_t count) {
     std::fprintf(stderr, "zarn-tool: the sound is too long for a WAV file's 4 GB\n");
     return false;
   }
-  std::array<std::uint8_t, 4096> bytes;
-  while (count > 0) {
-    const std::size_t n = std::min(count, bytes.size() / bytes_per_sample);
-    for (std::size_t i = 0; i < n; ++i) {
-      const auto v = static_cast<std::uint16_t>(samples[i]);
-      bytes[2 * i] = static_cast<std::uint8_t>(v);
-      bytes[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
-    }
-    if (!output_.write(bytes.data(), n * bytes_per_sample)) return fail();
-    data_bytes_ += n * bytes_per_sample;
-    samples += n;
-    count -= n;
-  }
+  // WAV samples are little-endian, as they lie in memory on every target: they go out as they are.
+  static_assert(std::endian::native == std::endian::little);
+  if (!output_.write(samples, count * bytes_per_sample)) return fail();
+  data_bytes_ += count * bytes_per_sample;
   return true;
 }
 

@@ -94,50 +94,91 @@ inline void mix_frame(const std::int16_t* data, float* out, Fixed32 position, Ga
 #if defined(__SSE2__)
 // The two words a frame interpolates between, in one 32-bit load: the word at the index low, the next
 // one high (little-endian, as the sample data is on every target).
-inline std::int32_t word_pair(const std::int16_t* data, Fixed32 position) {
+inline __m128i word_pair(const std::int16_t* data, Fixed32 position) {
   std::int32_t pair;
   std::memcpy(&pair, data + static_cast<std::uint32_t>(position >> fraction_bits), sizeof pair);
-  return pair;
+  return _mm_cvtsi32_si128(pair);
 }
 
-// Fixed gains, positions `step` apart (an even step: see advance), four frames per pass, unrolled on
-// purpose: this is the loop nearly every frame runs in. Each frame fetches its own pair of words; the
-// interpolation and the gains then run on four frames at once, with the very operations of mix_frame in
-// the same order, so the sums are those of mix_frame. The fractions move on in their own lanes: the low
-// 32 bits of a position wrap as the 32-bit sums do.
+std::int32_t low_word(Fixed32 value) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
+}
+
+// The fractions of four frames `step` apart from `position`, one per lane. They move on in their own
+// lanes: the low 32 bits of a position wrap as the 32-bit sums do.
+__m128i lane_fractions(Fixed32 position, Fixed32 step) {
+  return _mm_add_epi32(_mm_set1_epi32(low_word(position)),
+                       _mm_setr_epi32(0, low_word(step), low_word(2 * step), low_word(3 * step)));
+}
+
+// Four frames `step` apart from `position`, interpolated with the very operations of mix_frame in the
+// same order. Each frame fetches its own pair of words, gathered in registers: going through memory
+// would stall the vector load behind four narrow stores.
+inline __m128 four_frames(const std::int16_t* data, Fixed32 position, Fixed32 step, __m128i fractions) {
+  const __m128i low = _mm_unpacklo_epi32(word_pair(data, position), word_pair(data, position + step));
+  const __m128i high = _mm_unpacklo_epi32(word_pair(data, position + 2 * step), word_pair(data, position + 3 * step));
+  const __m128i words = _mm_unpacklo_epi64(low, high);
+  const __m128 d0 = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_slli_epi32(words, 16), 16));
+  const __m128 d1 = _mm_cvtepi32_ps(_mm_srai_epi32(words, 16));
+  const __m128 fraction = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fractions, 1)), _mm_set1_ps(half_fraction_scale));
+  return _mm_add_ps(d0, _mm_mul_ps(_mm_sub_ps(d1, d0), fraction));
+}
+
+// Adds four frames' values times their gains to four stereo frames of `out`.
+inline void add_four_frames(float* out, __m128 value, __m128 left, __m128 right) {
+  const __m128 l = _mm_mul_ps(value, left);
+  const __m128 r = _mm_mul_ps(value, right);
+  _mm_storeu_ps(out, _mm_add_ps(_mm_loadu_ps(out), _mm_unpacklo_ps(l, r)));
+  _mm_storeu_ps(out + 4, _mm_add_ps(_mm_loadu_ps(out + 4), _mm_unpackhi_ps(l, r)));
+}
+
+// Fixed gains, positions `step` apart (an even step: see advance), four frames per pass: this is the loop
+// nearly every frame runs in. The sums are those of mix_frame.
 Fixed32 mix_evenly_spaced(const std::int16_t* data, float* out, std::int64_t frames, Fixed32 position, Fixed32 step,
                           Gains gains) {
-  const __m128 scale = _mm_set1_ps(half_fraction_scale);
   const __m128 left = _mm_set1_ps(gains.left);
   const __m128 right = _mm_set1_ps(gains.right);
-  const auto lane = [](std::uint64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); };
-  const auto s = static_cast<std::uint64_t>(step);
-  __m128i fractions = _mm_add_epi32(_mm_set1_epi32(lane(static_cast<std::uint64_t>(position))),
-                                    _mm_setr_epi32(0, lane(s), lane(2 * s), lane(3 * s)));
-  const __m128i fraction_step = _mm_set1_epi32(lane(4 * s));
+  __m128i fractions = lane_fractions(position, step);
+  const __m128i fraction_step = _mm_set1_epi32(low_word(4 * step));
   for (; frames >= 4; frames -= 4, out += 8) {
-    alignas(16) std::int32_t pairs[4];
-    pairs[0] = word_pair(data, position);
-    pairs[1] = word_pair(data, position + step);
-    pairs[2] = word_pair(data, position + 2 * step);
-    pairs[3] = word_pair(data, position + 3 * step);
+    add_four_frames(out, four_frames(data, position, step, fractions), left, right);
     position += 4 * step;
-    const __m128i words = _mm_load_si128(reinterpret_cast<const __m128i*>(pairs));
-    const __m128 d0 = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_slli_epi32(words, 16), 16));
-    const __m128 d1 = _mm_cvtepi32_ps(_mm_srai_epi32(words, 16));
-    const __m128 fraction = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fractions, 1)), scale);
     fractions = _mm_add_epi32(fractions, fraction_step);
-    const __m128 value = _mm_add_ps(d0, _mm_mul_ps(_mm_sub_ps(d1, d0), fraction));
-    const __m128 l = _mm_mul_ps(value, left);
-    const __m128 r = _mm_mul_ps(value, right);
-    _mm_storeu_ps(out, _mm_add_ps(_mm_loadu_ps(out), _mm_unpacklo_ps(l, r)));
-    _mm_storeu_ps(out + 4, _mm_add_ps(_mm_loadu_ps(out + 4), _mm_unpackhi_ps(l, r)));
   }
   for (; frames > 0; --frames, out += 2) {
     mix_frame(data, out, position, gains);
     position += step;
   }
   return position;
+}
+
+// Gains that move by `delta` after every frame, positions `step` apart (an even step), four frames per
+// pass; returns the gains reached. Each frame's gains are summed frame by frame, as mix_frame's caller
+// would, so the four lanes hold exactly the gains of four single frames.
+Gains mix_ramped_evenly_spaced(const std::int16_t* data, float* out, std::int64_t frames, Fixed32& position,
+                               Fixed32 step, Gains gains, Gains delta) {
+  __m128i fractions = lane_fractions(position, step);
+  const __m128i fraction_step = _mm_set1_epi32(low_word(4 * step));
+  for (; frames >= 4; frames -= 4, out += 8) {
+    alignas(16) float left[4];
+    alignas(16) float right[4];
+    for (int lane = 0; lane < 4; ++lane) {
+      left[lane] = gains.left;
+      right[lane] = gains.right;
+      gains.left += delta.left;
+      gains.right += delta.right;
+    }
+    add_four_frames(out, four_frames(data, position, step, fractions), _mm_load_ps(left), _mm_load_ps(right));
+    position += 4 * step;
+    fractions = _mm_add_epi32(fractions, fraction_step);
+  }
+  for (; frames > 0; --frames, out += 2) {
+    mix_frame(data, out, position, gains);
+    position += step;
+    gains.left += delta.left;
+    gains.right += delta.right;
+  }
+  return gains;
 }
 #else
 // Fixed gains, positions `step` apart (an even step: see advance); two frames per pass, unrolled on
@@ -155,6 +196,19 @@ Fixed32 mix_evenly_spaced(const std::int16_t* data, float* out, std::int64_t fra
   }
   return position;
 }
+
+// Gains that move by `delta` after every frame, positions `step` apart (an even step); returns the gains
+// reached.
+Gains mix_ramped_evenly_spaced(const std::int16_t* data, float* out, std::int64_t frames, Fixed32& position,
+                               Fixed32 step, Gains gains, Gains delta) {
+  for (; frames > 0; --frames, out += 2) {
+    mix_frame(data, out, position, gains);
+    position += step;
+    gains.left += delta.left;
+    gains.right += delta.right;
+  }
+  return gains;
+}
 #endif
 
 // Fixed gains: the frame at the position, then frames spaced by the step's even part (see advance).
@@ -165,16 +219,16 @@ Fixed32 mix_steady(const std::int16_t* data, float* out, std::int64_t frames, Fi
   return mix_evenly_spaced(data, out + 2, frames - 1, advance(position, step), even_part(step), gains);
 }
 
-// Gains that move by `delta` after every frame; returns the gains reached.
+// Gains that move by `delta` after every frame: the frame at the position, then frames spaced by the
+// step's even part (see advance); returns the gains reached.
 Gains mix_ramped(const std::int16_t* data, float* out, std::int64_t frames, Fixed32& position, Fixed32 step,
                  Gains gains, Gains delta) {
-  for (; frames > 0; --frames, out += 2) {
-    mix_frame(data, out, position, gains);
-    position = advance(position, step);
-    gains.left += delta.left;
-    gains.right += delta.right;
-  }
-  return gains;
+  if (frames <= 0) return gains;
+  mix_frame(data, out, position, gains);
+  position = advance(position, step);
+  gains.left += delta.left;
+  gains.right += delta.right;
+  return mix_ramped_evenly_spaced(data, out + 2, frames - 1, position, even_part(step), gains, delta);
 }
 
 std::uint8_t level_of(float gain) {
@@ -317,7 +371,21 @@ void convert_block(std::int16_t* dst, const float* src, std::int32_t frames) {
   if (frames <= 0 || !dst || !src) return;
   constexpr float lowest = -32768.0f;
   constexpr float highest = 32767.0f;
-  for (std::int32_t i = 0; i < 2 * frames; ++i) {
+  std::int32_t i = 0;
+#if defined(__SSE2__)
+  // Eight samples per pass. Clipping before rounding gives the same numbers as after it (the limits are
+  // whole), and keeps every value within what the conversion to 32 bits holds; the conversion rounds in
+  // the current mode, halves to even by default, as nearbyint below does.
+  const __m128 low = _mm_set1_ps(lowest);
+  const __m128 high = _mm_set1_ps(highest);
+  const auto rounded = [&](const float* at) {
+    return _mm_cvtps_epi32(_mm_min_ps(_mm_max_ps(_mm_loadu_ps(at), low), high));
+  };
+  for (; i + 8 <= 2 * frames; i += 8) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packs_epi32(rounded(src + i), rounded(src + i + 4)));
+  }
+#endif
+  for (; i < 2 * frames; ++i) {
     // nearbyint rounds halves to even in the default rounding mode.
     dst[i] = static_cast<std::int16_t>(std::clamp(std::nearbyint(src[i]), lowest, highest));
   }

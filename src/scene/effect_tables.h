@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/image.h"
+#include "base/zeroed_allocator.h"
 #include "scene/shaded_image.h"
 
 namespace scene {
@@ -26,23 +27,26 @@ inline constexpr int light_margin = 765;
 inline constexpr int padded_light_width = light_map_width + 1 + 2 * light_margin;
 inline constexpr int padded_light_height = light_map_height + 1 + 2 * light_margin;
 
+// The large tables are zeroed tables: every program that links the scene builds `effect_tables` at
+// start-up, and a tool that never draws (a module render) then pays nothing for their megabytes.
 struct EffectTables {
   // Each channel of an RGB565 pixel doubled, saturating.
   std::vector<std::uint16_t> saturating_double_table = std::vector<std::uint16_t>(65536);
   // The logo palette at 32 levels: level 20 is the palette itself, higher levels brighten toward white.
   base::ShadeTable logo_shades{};
   // Light intensity 0..31 around the light's centre at column 645, row 485.
-  std::vector<std::uint8_t> light_map = std::vector<std::uint8_t>(light_map_width * light_map_height);
+  base::ZeroedTable<std::uint8_t> light_map = base::ZeroedTable<std::uint8_t>(light_map_width * light_map_height);
   // One entry per frame pixel; the border rows and columns stay 0.
-  std::vector<BumpEntry> bump_map = std::vector<BumpEntry>(640 * 480);
+  base::ZeroedTable<BumpEntry> bump_map = base::ZeroedTable<BumpEntry>(640 * 480);
   // Derived from the light map: entry (row, column) at (row + light_margin) · padded_light_width + column +
   // light_margin.
-  std::vector<std::uint8_t> padded_light_map = std::vector<std::uint8_t>(padded_light_width * padded_light_height);
+  base::ZeroedTable<std::uint8_t> padded_light_map =
+      base::ZeroedTable<std::uint8_t>(padded_light_width * padded_light_height);
   // Per row, whether every entry moves by whole rows, and by at most `light_margin` rows and columns each
   // way, so that the padded light map serves the row; a logo's bump map always does.
   std::vector<std::uint8_t> bump_row_padded = std::vector<std::uint8_t>(480);
   // Each entry's displacement plus its column as one offset into the padded light map, for those rows.
-  std::vector<std::int32_t> bump_offsets = std::vector<std::int32_t>(640 * 480);
+  base::ZeroedTable<std::int32_t> bump_offsets = base::ZeroedTable<std::int32_t>(640 * 480);
 };
 
 extern EffectTables effect_tables;

@@ -82,32 +82,40 @@ TEST(Mixer, InterpolatesLinearlyBetweenNeighbours) {
   }
 }
 
-// Long steady runs, whichever way the frames are grouped inside the mixer, give exactly the sum of the
-// interpolation frame by frame: word at the position plus the difference to the next word times the
-// fraction (its top 31 bits), times the gain; from frame to frame the fraction's lowest bit is cleared
-// and the step added.
-TEST(Mixer, SteadyRunsSumExactlyTheInterpolationOfEveryFrame) {
+// Long runs, steady or under a volume ramp, whichever way the frames are grouped inside the mixer, give
+// exactly the sum of the interpolation frame by frame: word at the position plus the difference to the
+// next word times the fraction (its top 31 bits), times the gain; from frame to frame the fraction's
+// lowest bit is cleared and the step added, and a ramp's gain grows by its step, summed frame by frame.
+TEST(Mixer, LongRunsSumExactlyTheInterpolationOfEveryFrame) {
   std::vector<std::int16_t> frames(4000);
   for (std::size_t i = 0; i < frames.size(); ++i) frames[i] = static_cast<std::int16_t>((i * 7919) % 65536 - 32768);
   const music::Sample sample = make_sample(frames, music::loop_forward, 0, 4000);
-  for (const std::uint64_t step : {std::uint64_t{0x0000'0001'0000'0001}, std::uint64_t{0x0000'0000'B333'3333},
-                                   std::uint64_t{0x0000'0003'F000'0007}, std::uint64_t{0x0000'000F'FFFF'FFFF}}) {
-    music::VoicePool pool;
-    music::Voice& voice = playing_voice(pool, sample, 0, 5);
-    voice.position_fraction = 0xFFFF'FF00u;
-    voice.step = static_cast<std::uint32_t>(step >> 32);
-    voice.step_fraction = static_cast<std::uint32_t>(step);
-    voice.left = voice.current_left = voice.ramp_target_left = 200;
-    const float gain = 200.0f * (1.0f / 255.0f);  // the level times the mixer's 1/255
-    std::uint64_t position = (std::uint64_t{5} << 32) | voice.position_fraction;
-    const int count = static_cast<int>((std::uint64_t{3990} << 32) / step) - 2;
-    const std::vector<float> left = mix_left(pool, count, {3, 1, 6});
-    for (int i = 0; i < count; ++i, position = (position & ~std::uint64_t{1}) + step) {
-      const auto index = static_cast<std::size_t>(position >> 32);
-      const float fraction = static_cast<float>(static_cast<std::uint32_t>(position) >> 1) * (1.0f / 2147483648.0f);
-      const float d0 = frames[index];
-      const float s = d0 + (static_cast<float>(frames[index + 1]) - d0) * fraction;
-      ASSERT_EQ(left[i], 0.0f + s * gain) << "step " << step << " frame " << i;
+  const float gain = 200.0f * (1.0f / 255.0f);  // the level times the mixer's 1/255
+  const float ramp_step = 200.0f * (1.0f / 255.0f) * ramp_of_128.reciprocal;
+  for (const bool ramped : {false, true}) {
+    for (const std::uint64_t step : {std::uint64_t{0x0000'0001'0000'0001}, std::uint64_t{0x0000'0000'B333'3333},
+                                     std::uint64_t{0x0000'0003'F000'0007}, std::uint64_t{0x0000'000F'FFFF'FFFF}}) {
+      music::VoicePool pool;
+      music::Voice& voice = playing_voice(pool, sample, 0, 5);
+      voice.position_fraction = 0xFFFF'FF00u;
+      voice.step = static_cast<std::uint32_t>(step >> 32);
+      voice.step_fraction = static_cast<std::uint32_t>(step);
+      voice.left = voice.current_left = voice.ramp_target_left = 200;
+      if (ramped) voice.current_left = voice.ramp_target_left = 0;  // from silence over the first 128 frames
+      std::uint64_t position = (std::uint64_t{5} << 32) | voice.position_fraction;
+      float ramp_gain = 0;
+      const int count = static_cast<int>((std::uint64_t{3990} << 32) / step) - 2;
+      const std::vector<float> left = mix_left(pool, count, {3, 1, 6});
+      for (int i = 0; i < count; ++i, position = (position & ~std::uint64_t{1}) + step) {
+        const auto index = static_cast<std::size_t>(position >> 32);
+        const float fraction = static_cast<float>(static_cast<std::uint32_t>(position) >> 1) * (1.0f / 2147483648.0f);
+        const float d0 = frames[index];
+        const float s = d0 + (static_cast<float>(frames[index + 1]) - d0) * fraction;
+        const bool in_ramp = ramped && i < ramp_of_128.frames;
+        ASSERT_EQ(left[i], 0.0f + s * (in_ramp ? ramp_gain : gain))
+            << "step " << step << " frame " << i << (ramped ? ", ramped" : "");
+        if (in_ramp) ramp_gain += ramp_step;
+      }
     }
   }
 }
@@ -304,14 +312,26 @@ TEST(Mixer, VoicesWithoutDataOrFrequencyStayInsideTheirSample) {
   }
 }
 
+// Every value at every place in the block: the conversion runs several samples at a time and the last
+// few one by one.
 TEST(ConvertBlock, RoundsHalvesToEvenAndClips) {
-  const std::vector<float> in = {0.5f,     1.5f,     2.5f,      -0.5f,     -1.5f,    100.49f, 32767.4f,
-                                 32767.5f, 40000.0f, -32768.4f, -32768.6f, -1.0e9f,  0.0f,    -2.5f};
-  const std::vector<std::int16_t> expected = {0,     2,     2,      0,      -2,     100, 32767,
-                                              32767, 32767, -32768, -32768, -32768, 0,   -2};
-  std::vector<std::int16_t> out(in.size(), 1);
-  music::convert_block(out.data(), in.data(), static_cast<std::int32_t>(in.size() / 2));
-  EXPECT_EQ(out, expected);
+  const std::vector<float> values = {0.5f,     1.5f,     2.5f,      -0.5f,     -1.5f,   100.49f, 32767.4f,
+                                     32767.5f, 40000.0f, -32768.4f, -32768.6f, -1.0e9f, 1.0e10f, 0.0f,
+                                     -2.5f,    -0.0f};
+  const std::vector<std::int16_t> expected = {0,     2,     2,      0,      -2,     100,   32767, 32767,
+                                              32767, -32768, -32768, -32768, 32767, 0,     -2,    0};
+  for (std::size_t shift = 0; shift < values.size(); shift += 2) {
+    std::vector<float> in = values;
+    std::vector<std::int16_t> wanted = expected;
+    std::rotate(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(shift), in.end());
+    std::rotate(wanted.begin(), wanted.begin() + static_cast<std::ptrdiff_t>(shift), wanted.end());
+    for (const std::size_t frames : {in.size() / 2, in.size() / 2 - 1}) {
+      std::vector<std::int16_t> out(2 * frames, 1);
+      music::convert_block(out.data(), in.data(), static_cast<std::int32_t>(frames));
+      EXPECT_EQ(out, std::vector<std::int16_t>(wanted.begin(), wanted.begin() + static_cast<std::ptrdiff_t>(2 * frames)))
+          << "shifted by " << shift << ", " << frames << " frames";
+    }
+  }
 }
 
 TEST(ConvertBlock, NothingForNoFramesOrNoBuffer) {
