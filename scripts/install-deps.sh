@@ -22,7 +22,8 @@ test_packages=(
   g++-mingw-w64-x86-64 wine wine64    # the Windows program, cross-built and run under Wine
   zip                                 # the release archives
   openmpt123 xmp                      # peers of the module render benchmark, used there only
-  ffmpeg                              # zarn-tool record encodes its video through it
+  ffmpeg                              # zarn-tool record encodes its video through it; ffplay for
+                                      # bench/picture_cpu.sh
   emscripten chromium firefox-esr     # the web page, and the browsers its test plays it in
   pulseaudio                          # a sound server for Firefox, which plays sound only through one
   python3                             # the plain static server (http.server) the web test serves the page from

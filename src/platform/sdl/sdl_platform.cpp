@@ -1,6 +1,12 @@
 // The platform on SDL2. Video and render calls stay on the main thread: present() hands the frame
 // over and waits until the main thread has shown it, paced to the display's refresh rate.
+//
+// A renderer on a GPU scales the picture and waits for the vertical refresh. Where the only renderer
+// would draw in software (Mesa's llvmpipe on a desktop without a GPU), the frame is scaled straight into
+// the window's own pixels instead: a software GL spends many times that on its textured quad, its clear
+// of the whole screen and the copy of its back buffer to the X server.
 #include <SDL.h>
+#include <SDL_opengl.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -11,9 +17,14 @@
 
 #include "base/frame_geometry.h"
 #include "platform/platform.h"
+#include "platform/sdl/nearest_scale.h"
 
 namespace platform {
 namespace {
+
+using sdl::PictureRect;
+using sdl::picture_rect_in;
+using sdl::scale_nearest;
 
 struct SdlDisplay {
   SDL_Window* window = nullptr;
@@ -25,6 +36,14 @@ struct SdlDisplay {
   Uint32 present_event = 0;
   Uint32 frame_interval_ms = 16;  // one refresh of the display
   Uint32 last_shown_tick = 0;
+
+  // Without a GPU renderer: the frame goes into the window surface, converted to its pixel format first.
+  bool draws_on_surface = false;
+  bool surface_stale = true;  // bars and all must be drawn and sent again, as after a resize or an expose
+  int surface_width = 0;      // the size of the surface the bars were drawn on
+  int surface_height = 0;
+  std::vector<std::uint8_t> converted;  // the frame in the surface's pixel format
+  std::vector<int> source_columns;      // the frame's column under each column of the picture on screen
 
   // Hand-over of one frame from the frame thread to the main thread.
   std::mutex lock;
@@ -73,13 +92,18 @@ Uint32 window_flags_of(int display_mode) {
   }
 }
 
-void close_display() {
+void close_renderer() {
   if (display.texture) SDL_DestroyTexture(display.texture);
   if (display.renderer) SDL_DestroyRenderer(display.renderer);
-  if (display.window) SDL_DestroyWindow(display.window);
   display.texture = nullptr;
   display.renderer = nullptr;
+}
+
+void close_display() {
+  close_renderer();
+  if (display.window) SDL_DestroyWindow(display.window);
   display.window = nullptr;
+  display.draws_on_surface = false;
 }
 
 struct WindowRect {
@@ -96,6 +120,8 @@ WindowRect window_rect_of(int display_mode) {
 
 // Full screen keeps the 640x480 aspect with bars; the window modes stretch to the client area.
 void set_picture_scaling(int display_mode) {
+  display.surface_stale = true;
+  if (!display.renderer) return;
   if (display_mode == display_full_screen) {
     SDL_RenderSetLogicalSize(display.renderer, base::frame_width, base::frame_height);
   } else {
@@ -110,20 +136,61 @@ void pace_to_desktop_refresh() {
   }
 }
 
-bool open_display(const char* title, int display_mode) {
-  pace_to_desktop_refresh();
-  const WindowRect rect = window_rect_of(display_mode);
-  display.window = SDL_CreateWindow(title, rect.x, rect.y, rect.width, rect.height, window_flags_of(display_mode));
-  if (!display.window) return false;
-  display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (!display.renderer) display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
+bool open_renderer(Uint32 flags) {
+  display.renderer = SDL_CreateRenderer(display.window, -1, flags);
   if (!display.renderer) return false;
-  set_picture_scaling(display_mode);
   display.texture = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
                                       base::frame_width, base::frame_height);
   if (!display.texture) return false;
   // Crisp pixels at any size, whatever scaling quality the environment asks SDL for.
   SDL_SetTextureScaleMode(display.texture, SDL_ScaleModeNearest);
+  return true;
+}
+
+// Whether an OpenGL implementation draws on the processor: Mesa's llvmpipe, softpipe and swrast.
+bool names_software_gl(const char* gl_renderer) {
+  for (const char* software : {"llvmpipe", "softpipe", "swrast"}) {
+    if (std::strstr(gl_renderer, software)) return true;
+  }
+  return false;
+}
+
+// Whether the renderer draws on the processor: SDL's own software renderer, or a GL one on a software GL.
+// Its GL context is the current one on this thread right after the renderer was made.
+bool renderer_draws_in_software() {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(display.renderer, &info) != 0) return false;
+  if ((info.flags & SDL_RENDERER_SOFTWARE) != 0) return true;
+  if (!SDL_GL_GetCurrentContext()) return false;
+  using GetString = const GLubyte*(APIENTRY*)(GLenum);
+  const auto get_string = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const GLubyte* name = get_string ? get_string(GL_RENDERER) : nullptr;
+  return name && names_software_gl(reinterpret_cast<const char*>(name));
+}
+
+// Whether the window's own pixels can take the frames: two or four bytes a pixel, as X servers have.
+bool window_surface_takes_frames() {
+  const SDL_Surface* surface = SDL_GetWindowSurface(display.window);
+  if (!surface) return false;
+  const int bytes_per_pixel = surface->format->BytesPerPixel;
+  return bytes_per_pixel == 2 || bytes_per_pixel == 4;
+}
+
+// A GPU renderer with vertical sync where there is one; else the window surface; else SDL's software
+// renderer, which takes any pixel format.
+bool open_picture_path() {
+  if (open_renderer(SDL_RENDERER_PRESENTVSYNC) && !renderer_draws_in_software()) return true;
+  close_renderer();
+  display.draws_on_surface = window_surface_takes_frames();
+  return display.draws_on_surface || open_renderer(SDL_RENDERER_SOFTWARE);
+}
+
+bool open_display(const char* title, int display_mode) {
+  pace_to_desktop_refresh();
+  const WindowRect rect = window_rect_of(display_mode);
+  display.window = SDL_CreateWindow(title, rect.x, rect.y, rect.width, rect.height, window_flags_of(display_mode));
+  if (!display.window || !open_picture_path()) return false;
+  set_picture_scaling(display_mode);
   display.display_mode = display.started_in = display_mode;
   return true;
 }
@@ -153,14 +220,58 @@ bool is_alt_enter(const SDL_KeyboardEvent& key) {
   return key.type == SDL_KEYDOWN && key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT) != 0;
 }
 
-// Main thread: puts the pending frame on screen, then holds until one display refresh has passed since
-// the previous frame, so that displays without vertical sync still get a steady 60 Hz or so.
-bool show_frame(const std::uint16_t* pixels) {
+bool render_frame(const std::uint16_t* pixels) {
   bool ok = SDL_UpdateTexture(display.texture, nullptr, pixels, base::frame_width * 2) == 0;
   SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
   ok = ok && SDL_RenderClear(display.renderer) == 0;
   ok = ok && SDL_RenderCopy(display.renderer, display.texture, nullptr, nullptr) == 0;
   SDL_RenderPresent(display.renderer);
+  return ok;
+}
+
+void scale_onto(SDL_Surface* surface, PictureRect rect) {
+  auto* target = static_cast<std::uint8_t*>(surface->pixels);
+  if (surface->format->BytesPerPixel == 4) {
+    scale_nearest(reinterpret_cast<const std::uint32_t*>(display.converted.data()), base::frame_width,
+                  base::frame_height, target, surface->pitch, rect, display.source_columns);
+  } else {
+    scale_nearest(reinterpret_cast<const std::uint16_t*>(display.converted.data()), base::frame_width,
+                  base::frame_height, target, surface->pitch, rect, display.source_columns);
+  }
+}
+
+// The frame into the window surface, and only the picture's rectangle sent to the display; the whole
+// surface, black bars and all, when it is new, resized or exposed. The surface is asked for every frame:
+// SDL makes a new one when the window's size changes.
+bool draw_on_surface(const std::uint16_t* pixels) {
+  SDL_Surface* surface = SDL_GetWindowSurface(display.window);
+  if (!surface) return false;
+  if (surface->w != display.surface_width || surface->h != display.surface_height) display.surface_stale = true;
+  const PictureRect rect = picture_rect_in(surface->w, surface->h, base::frame_width, base::frame_height,
+                                           display.display_mode == display_full_screen);
+  const int converted_pitch = base::frame_width * surface->format->BytesPerPixel;
+  display.converted.resize(static_cast<std::size_t>(converted_pitch) * base::frame_height);
+  if (SDL_ConvertPixels(base::frame_width, base::frame_height, SDL_PIXELFORMAT_RGB565, pixels, base::frame_width * 2,
+                        surface->format->format, display.converted.data(), converted_pitch) != 0) {
+    return false;
+  }
+  if (display.surface_stale) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  scale_onto(surface, rect);
+  if (!display.surface_stale) {
+    const SDL_Rect changed{rect.x, rect.y, rect.width, rect.height};
+    return SDL_UpdateWindowSurfaceRects(display.window, &changed, 1) == 0;
+  }
+  if (SDL_UpdateWindowSurface(display.window) != 0) return false;
+  display.surface_stale = false;
+  display.surface_width = surface->w;
+  display.surface_height = surface->h;
+  return true;
+}
+
+// Main thread: puts the pending frame on screen, then holds until one display refresh has passed since
+// the previous frame, so that displays without vertical sync still get a steady 60 Hz or so.
+bool show_frame(const std::uint16_t* pixels) {
+  const bool ok = display.draws_on_surface ? draw_on_surface(pixels) : render_frame(pixels);
   const Uint32 since_last = SDL_GetTicks() - display.last_shown_tick;
   if (since_last < display.frame_interval_ms) SDL_Delay(display.frame_interval_ms - since_last);
   display.last_shown_tick = SDL_GetTicks();
@@ -168,8 +279,8 @@ bool show_frame(const std::uint16_t* pixels) {
 }
 
 // Main thread, before the frame thread starts: one black frame through the whole path frames take. A
-// renderer that readies itself on first use (Mesa's software GL compiles its shaders then, for seconds on a
-// busy machine) would otherwise hold back the NFO screen's first frame while the screen's clock, which the
+// renderer that readies itself on first use (a GL driver compiles its shaders then, for seconds on a busy
+// machine) would otherwise hold back the NFO screen's first frame while the screen's clock, which the
 // verdict is timed by, already runs.
 void show_black_frame() {
   const std::vector<std::uint16_t> black(base::frame_pixel_count, 0);
@@ -210,6 +321,8 @@ bool create_window(const char* title, int display_mode, KeyHandler on_key) {
     SDL_Quit();
     return false;
   }
+  // A window surface goes straight to the X server, never through a GL texture of SDL's own.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   display.on_key = on_key;
   display.present_event = SDL_RegisterEvents(1);
   display.loop_ended = false;
@@ -235,6 +348,9 @@ void run_message_loop() {
       handle_key(event.key);
     } else if (event.type == display.present_event) {
       handle_pending_frame();
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+      // The display has lost what the window showed, bars and all: the next frame sends the whole window.
+      display.surface_stale = true;
     }
   }
   // From here on nobody shows frames: release a frame thread that waits for one.
