@@ -258,29 +258,46 @@ inline void draw_row(const TriangleFill& fill, int row, const Edge& left, const 
 
 // Walks both edges down from the top corner and fills the rows between them. Rows above the screen are
 // walked but not drawn; the walk ends at the screen's last row. The rows are taken in blocks within
-// which neither edge changes segment, so that a row only adds the steps.
+// which neither edge changes segment, so that a row only adds the steps. Returns the row after the last
+// one walked, or `first_row` when there was none.
 template <bool one_texel>
-void walk_rows(const ScreenTriangle& t, int top, int bottom, const TriangleFill& fill) {
+int walk_rows(const ScreenTriangle& t, int top, int bottom, int first_row, const TriangleFill& fill) {
   Edge right{.corner = top};
   Edge left{.corner = top};
   if (!reach_next_rows<false, one_texel>(right, t, bottom) || !reach_next_rows<true, one_texel>(left, t, bottom)) {
-    return;
+    return first_row;
   }
-  int row = fix_ceil(t.corners[top].y);
+  int row = first_row;
   while (row < base::frame_height) {
-    const int rows = std::min({left.rows, right.rows, base::frame_height - row});
+    const int rows = std::min(std::min(left.rows, right.rows), base::frame_height - row);
     for (int n = 1;; ++n, ++row) {
       if (row >= 0) draw_row<one_texel>(fill, row, left, right);
       if (n == rows) break;
       step_within_segment<false, one_texel>(right);
       step_within_segment<true, one_texel>(left);
     }
-    if (++row >= base::frame_height) return;
+    if (++row >= base::frame_height) break;
     if (!step_rows_drawn<false, one_texel>(right, t, bottom, rows) ||
         !step_rows_drawn<true, one_texel>(left, t, bottom, rows)) {
-      return;
+      break;
     }
   }
+  return row;
+}
+
+// Widens the depth buffer's record of drawn rows by the rows from `first_row` up to `end_row` that lie on
+// the screen.
+void note_drawn_rows(DepthBuffer& depth, int first_row, int end_row) {
+  first_row = std::max(first_row, 0);
+  end_row = std::min(end_row, base::frame_height);
+  if (end_row <= first_row) return;
+  if (depth.end_drawn_row <= depth.first_drawn_row) {
+    depth.first_drawn_row = first_row;
+    depth.end_drawn_row = end_row;
+    return;
+  }
+  depth.first_drawn_row = std::min(depth.first_drawn_row, first_row);
+  depth.end_drawn_row = std::max(depth.end_drawn_row, end_row);
 }
 
 }  // namespace
@@ -289,11 +306,20 @@ DepthBuffer depth_buffer;
 
 bool allocate_depth_buffer(DepthBuffer& target) {
   target.block.reset(new (std::nothrow) std::int16_t[depth_block_size]());
+  target.first_drawn_row = target.end_drawn_row = 0;
   return target.block != nullptr;
 }
 
 void clear_depth_buffer(DepthBuffer& target) {
   if (target.block) std::fill_n(target.block.get(), depth_block_size, std::int16_t{0});
+  target.first_drawn_row = target.end_drawn_row = 0;
+}
+
+void clear_drawn_depth(DepthBuffer& target) {
+  if (!target.block || target.end_drawn_row <= target.first_drawn_row) return;
+  std::fill(target.entries() + target.first_drawn_row * base::frame_width,
+            target.entries() + target.end_drawn_row * base::frame_width, std::int16_t{0});
+  target.first_drawn_row = target.end_drawn_row = 0;
 }
 
 void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const TextureMap& texture,
@@ -312,11 +338,11 @@ void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const Tex
   if (starts_no_row(t)) return;  // spares the set-up below, which would find no row to draw
   const double area = signed_area_of(t);
   if (area == 0) return;
-  if (shows_one_texel(t)) {
-    walk_rows<true>(t, top, bottom, fill_of<true>(t, area, frame, texture, shades, depth));
-  } else {
-    walk_rows<false>(t, top, bottom, fill_of<false>(t, area, frame, texture, shades, depth));
-  }
+  const int first_row = fix_ceil(t.corners[top].y);
+  const int end_row = shows_one_texel(t)
+                          ? walk_rows<true>(t, top, bottom, first_row, fill_of<true>(t, area, frame, texture, shades, depth))
+                          : walk_rows<false>(t, top, bottom, first_row, fill_of<false>(t, area, frame, texture, shades, depth));
+  note_drawn_rows(depth, first_row, end_row);
 }
 
 }  // namespace engine3d
