@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/fixed_point.h"
+#include "base/frame_geometry.h"
 #include "base/shade_table.h"
 #include "engine3d/object_texture.h"
 
@@ -34,8 +35,9 @@ struct DepthBuffer {
   // read of the left neighbour stays inside the block at pixel (0, 0), and 63 behind the last row.
   std::unique_ptr<std::int16_t[]> block;
   // Rows first_drawn_row … end_drawn_row − 1 may hold depths the rasterizer wrote since the buffer was last
-  // cleared; every other entry is 0 unless written from outside the rasterizer.
-  int first_drawn_row = 0;
+  // cleared; every other entry is 0 unless written from outside the rasterizer. None: from the screen's
+  // height to 0, so that each triangle's rows widen the record with a min and a max.
+  int first_drawn_row = base::frame_height;
   int end_drawn_row = 0;
 
   // Entry of pixel (x, y) at y·640 + x; entry −1 is the spare one in front.
