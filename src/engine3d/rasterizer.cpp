@@ -139,6 +139,20 @@ inline std::uint32_t texel_at(const TextureMap& texture, std::uint32_t u, std::u
   return texture[((u >> 16) + ((v >> 8) & 0xFF00)) & 0xFFFF];
 }
 
+// The corners the walk starts and ends at: the first with the smallest y and the first with the largest,
+// picked without branches, which a stream of small triangles in every orientation would mispredict.
+struct VerticalOrder {
+  int top;
+  int bottom;
+};
+
+VerticalOrder vertical_order_of(const ScreenTriangle& t) {
+  const Fixed16 y0 = t.corners[0].y, y1 = t.corners[1].y, y2 = t.corners[2].y;
+  const Fixed16 top_y = y1 < y0 ? y1 : y0;
+  const Fixed16 bottom_y = y1 > y0 ? y1 : y0;
+  return {y2 < top_y ? 2 : (y1 < y0 ? 1 : 0), y2 > bottom_y ? 2 : (y1 > y0 ? 1 : 0)};
+}
+
 // Whether u and v are the same at all three corners, and so at every pixel.
 bool shows_one_texel(const ScreenTriangle& t) {
   const auto& c = t.corners;
@@ -314,23 +328,16 @@ void clear_drawn_depth(DepthBuffer& target) {
 void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const TextureMap& texture,
                         const base::ShadeTable& shades, DepthBuffer& depth) {
   if (!depth.block) return;
-  // Top: the first corner with the smallest y above the screen's bottom; bottom: the first with the
-  // largest y below its top. A triangle wholly below or above the screen has no such corner.
-  int top = -1;
-  int bottom = -1;
-  for (int i = 0; i < 3; ++i) {
-    const Fixed16 y = t.corners[i].y;
-    if (y < screen_bottom && (top < 0 || y < t.corners[top].y)) top = i;
-    if (y > 0 && (bottom < 0 || y > t.corners[bottom].y)) bottom = i;
-  }
-  if (top < 0 || bottom < 0) return;
+  const VerticalOrder order = vertical_order_of(t);
+  // A triangle wholly below or above the screen draws nothing.
+  if (t.corners[order.top].y >= screen_bottom || t.corners[order.bottom].y <= 0) return;
   if (starts_no_row(t)) return;  // spares the set-up below, which would find no row to draw
   const double area = signed_area_of(t);
   if (area == 0) return;
-  const int first_row = fix_ceil(t.corners[top].y);
+  const int first_row = fix_ceil(t.corners[order.top].y);
   const int end_row = shows_one_texel(t)
-                          ? walk_rows<true>(t, top, bottom, first_row, fill_of<true>(t, area, frame, texture, shades, depth))
-                          : walk_rows<false>(t, top, bottom, first_row, fill_of<false>(t, area, frame, texture, shades, depth));
+                          ? walk_rows<true>(t, order.top, order.bottom, first_row, fill_of<true>(t, area, frame, texture, shades, depth))
+                          : walk_rows<false>(t, order.top, order.bottom, first_row, fill_of<false>(t, area, frame, texture, shades, depth));
   note_drawn_rows(depth, first_row, end_row);
 }
 
