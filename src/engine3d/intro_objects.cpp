@@ -51,7 +51,7 @@ void pose_intro_objects(IntroObjects& objects, std::uint32_t elapsed_ms) {
 void draw_intro_objects(IntroObjects& objects, std::uint16_t* frame, std::uint32_t elapsed_ms, Camera& camera,
                         DepthBuffer& depth) {
   pose_intro_objects(objects, elapsed_ms);
-  clear_depth_buffer(depth);
+  clear_drawn_depth(depth);
   draw_object(objects.first, frame, camera, objects.light_direction, depth);
   draw_object(objects.second, frame, camera, objects.light_direction, depth);
 }

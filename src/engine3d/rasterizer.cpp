@@ -39,10 +39,8 @@ using Attributes = std::array<Fixed16, attribute_count>;
 
 Attributes attributes_of(const ScreenCorner& c) { return {c.u, c.v, c.shade, c.depth}; }
 
-// One side of the triangle, walked from the top corner to the bottom corner one row at a time.
+// One side of the triangle, walked one row at a time along one segment between two corners.
 struct Edge {
-  int corner = 0;  // the corner the current segment runs to
-  int rows = 0;    // rows of the current segment still to draw
   Fixed16 x = 0;
   Fixed16 x_step = 0;
   Attributes values{};  // at x; walked on the left edge only
@@ -79,40 +77,21 @@ Fixed16 at_first_row(Fixed16 value, Fixed16 step, Fixed16 from_y) {
   return wrap_add(value, fix_mul(wrap_sub(pixel_to_fixed(fix_ceil(from_y)), from_y), step));
 }
 
-// Moves `edge` on to its next segment; the right edge runs through decreasing corner numbers, the left
-// one through increasing numbers and carries the attributes along. Inlined: a small triangle sets up
-// two or three segments, and a call would keep its edges in memory.
-template <bool left, bool one_texel>
-inline void set_up_segment(Edge& edge, const ScreenTriangle& t) {
-  constexpr std::array<int, 3> following = left ? std::array{1, 2, 0} : std::array{2, 0, 1};
-  const int next = following[edge.corner];
-  const ScreenCorner& from = t.corners[edge.corner];
-  const ScreenCorner& to = t.corners[next];
-  edge.corner = next;
-  edge.rows = fix_ceil(to.y) - fix_ceil(from.y);
-  if (edge.rows <= 0) return;
+// Sets `edge` on the segment from `from` down to `to`, `rows` (at least 1) rows high, at its first row;
+// only the left edge carries the attributes.
+template <bool one_texel>
+inline void set_up_segment(Edge& edge, const ScreenCorner& from, const ScreenCorner& to, int rows, bool left) {
   // Different first rows mean different y, so Δy is never 0 here.
-  const SegmentHeight height = segment_height(wrap_sub(to.y, from.y), edge.rows);
+  const SegmentHeight height = segment_height(wrap_sub(to.y, from.y), rows);
   edge.x_step = segment_step(wrap_sub(to.x, from.x), height);
   edge.x = at_first_row(from.x, edge.x_step, from.y);
-  if constexpr (left) {
-    const Attributes a = attributes_of(from);
-    const Attributes b = attributes_of(to);
-    for (int i = first_walked_attribute<one_texel>; i < attribute_count; ++i) {
-      edge.steps[i] = segment_step(wrap_sub(b[i], a[i]), height);
-      edge.values[i] = at_first_row(a[i], edge.steps[i], from.y);
-    }
+  if (!left) return;
+  const Attributes a = attributes_of(from);
+  const Attributes b = attributes_of(to);
+  for (int i = first_walked_attribute<one_texel>; i < attribute_count; ++i) {
+    edge.steps[i] = segment_step(wrap_sub(b[i], a[i]), height);
+    edge.values[i] = at_first_row(a[i], edge.steps[i], from.y);
   }
-}
-
-// Sets up segments until one has rows to draw; false when the bottom corner comes first.
-template <bool left, bool one_texel>
-inline bool reach_next_rows(Edge& edge, const ScreenTriangle& t, int bottom) {
-  while (edge.rows <= 0) {
-    if (edge.corner == bottom) return false;
-    set_up_segment<left, one_texel>(edge, t);
-  }
-  return true;
 }
 
 // One row further down within the current segment.
@@ -124,18 +103,6 @@ inline void step_within_segment(Edge& edge) {
       edge.values[i] = wrap_add(edge.values[i], edge.steps[i]);
     }
   }
-}
-
-// One row further down after `rows` rows drawn in the current segment; false when the edge has reached
-// the bottom corner.
-template <bool left, bool one_texel>
-inline bool step_rows_drawn(Edge& edge, const ScreenTriangle& t, int bottom, int rows) {
-  edge.rows -= rows;
-  if (edge.rows > 0) {
-    step_within_segment<left, one_texel>(edge);
-    return true;
-  }
-  return reach_next_rows<left, one_texel>(edge, t, bottom);
 }
 
 // The per-pixel change of each walked attribute along x; constant over the triangle. `area` is never 0.
@@ -170,6 +137,20 @@ double signed_area_of(const ScreenTriangle& t) {
 // The texel at 16.16 texture coordinates (u, v): byte (u + 256·v) modulo 65536 of the map.
 inline std::uint32_t texel_at(const TextureMap& texture, std::uint32_t u, std::uint32_t v) {
   return texture[((u >> 16) + ((v >> 8) & 0xFF00)) & 0xFFFF];
+}
+
+// The corners the walk starts and ends at: the first with the smallest y and the first with the largest,
+// picked without branches, which a stream of small triangles in every orientation would mispredict.
+struct VerticalOrder {
+  int top;
+  int bottom;
+};
+
+VerticalOrder vertical_order_of(const ScreenTriangle& t) {
+  const Fixed16 y0 = t.corners[0].y, y1 = t.corners[1].y, y2 = t.corners[2].y;
+  const Fixed16 top_y = y1 < y0 ? y1 : y0;
+  const Fixed16 bottom_y = y1 > y0 ? y1 : y0;
+  return {y2 < top_y ? 2 : (y1 < y0 ? 1 : 0), y2 > bottom_y ? 2 : (y1 > y0 ? 1 : 0)};
 }
 
 // Whether u and v are the same at all three corners, and so at every pixel.
@@ -256,31 +237,70 @@ inline void draw_row(const TriangleFill& fill, int row, const Edge& left, const 
   draw_span<one_texel>(fill, std::ptrdiff_t{row} * base::frame_width, start, end, values);
 }
 
-// Walks both edges down from the top corner and fills the rows between them. Rows above the screen are
-// walked but not drawn; the walk ends at the screen's last row. The rows are taken in blocks within
-// which neither edge changes segment, so that a row only adds the steps.
+// Draws `rows` rows from `row` on (those above the screen walked but not drawn, none below it), both
+// edges one row further down between two rows; returns the row after the last one walked.
 template <bool one_texel>
-void walk_rows(const ScreenTriangle& t, int top, int bottom, const TriangleFill& fill) {
-  Edge right{.corner = top};
-  Edge left{.corner = top};
-  if (!reach_next_rows<false, one_texel>(right, t, bottom) || !reach_next_rows<true, one_texel>(left, t, bottom)) {
-    return;
+inline int walk_block(const TriangleFill& fill, int row, int rows, Edge& left, Edge& right) {
+  const int end = row + std::min(rows, base::frame_height - row);
+  if (end <= row) return row;
+  for (;;) {
+    if (row >= 0) draw_row<one_texel>(fill, row, left, right);
+    if (++row == end) return row;
+    step_within_segment<false, one_texel>(right);
+    step_within_segment<true, one_texel>(left);
   }
-  int row = fix_ceil(t.corners[top].y);
-  while (row < base::frame_height) {
-    const int rows = std::min({left.rows, right.rows, base::frame_height - row});
-    for (int n = 1;; ++n, ++row) {
-      if (row >= 0) draw_row<one_texel>(fill, row, left, right);
-      if (n == rows) break;
-      step_within_segment<false, one_texel>(right);
-      step_within_segment<true, one_texel>(left);
-    }
-    if (++row >= base::frame_height) return;
-    if (!step_rows_drawn<false, one_texel>(right, t, bottom, rows) ||
-        !step_rows_drawn<true, one_texel>(left, t, bottom, rows)) {
-      return;
+}
+
+// Walks both edges down from the top corner to the bottom one and fills the rows between them; the walk
+// ends at the screen's last row. One edge runs straight from top to bottom, the other turns at the
+// middle corner, so the rows come in two blocks: down to the middle corner's first row, and on from it.
+// The left edge runs through increasing corner numbers. Returns the row after the last one walked, or
+// `first_row` (that of the top corner) when there was none.
+template <bool one_texel>
+int walk_rows(const ScreenTriangle& t, int top, int bottom, int first_row, const TriangleFill& fill) {
+  const ScreenCorner& high = t.corners[top];
+  const ScreenCorner& middle = t.corners[3 - top - bottom];
+  const ScreenCorner& low = t.corners[bottom];
+  // Row counts wrap for corners far off the screen: a segment without rows is passed over, and the walk
+  // ends with the straight edge.
+  const int all_rows = fix_ceil(low.y) - first_row;
+  if (all_rows <= 0) return first_row;
+  const int upper_rows = fix_ceil(middle.y) - first_row;
+  const int lower_rows = fix_ceil(low.y) - fix_ceil(middle.y);
+  const bool left_is_straight = (top + 1) % 3 == bottom;
+  Edge straight;
+  Edge turning;
+  set_up_segment<one_texel>(straight, high, low, all_rows, left_is_straight);
+  Edge& left = left_is_straight ? straight : turning;
+  Edge& right = left_is_straight ? turning : straight;
+  int row = first_row;
+  int rows_left = all_rows;
+  if (upper_rows > 0) {
+    set_up_segment<one_texel>(turning, high, middle, upper_rows, !left_is_straight);
+    const int rows = std::min(upper_rows, all_rows);
+    row = walk_block<one_texel>(fill, row, rows, left, right);
+    rows_left -= rows;
+    if (rows_left == 0 || row >= base::frame_height) return row;
+    if (left_is_straight) {
+      step_within_segment<true, one_texel>(straight);
+    } else {
+      step_within_segment<false, one_texel>(straight);
     }
   }
+  set_up_segment<one_texel>(turning, middle, low, lower_rows, !left_is_straight);
+  return walk_block<one_texel>(fill, row, rows_left, left, right);
+}
+
+// Widens the depth buffer's record of drawn rows by the rows from `first_row` up to `end_row` that lie on
+// the screen. A triangle without rows may widen it by rows it did not draw, which only clears them again.
+void note_drawn_rows(DepthBuffer& depth, int first_row, int end_row) {
+  depth.first_drawn_row = std::min(depth.first_drawn_row, std::max(first_row, 0));
+  depth.end_drawn_row = std::max(depth.end_drawn_row, std::min(end_row, base::frame_height));
+}
+
+void forget_drawn_rows(DepthBuffer& depth) {
+  depth.first_drawn_row = base::frame_height;
+  depth.end_drawn_row = 0;
 }
 
 }  // namespace
@@ -289,34 +309,36 @@ DepthBuffer depth_buffer;
 
 bool allocate_depth_buffer(DepthBuffer& target) {
   target.block.reset(new (std::nothrow) std::int16_t[depth_block_size]());
+  forget_drawn_rows(target);
   return target.block != nullptr;
 }
 
 void clear_depth_buffer(DepthBuffer& target) {
   if (target.block) std::fill_n(target.block.get(), depth_block_size, std::int16_t{0});
+  forget_drawn_rows(target);
+}
+
+void clear_drawn_depth(DepthBuffer& target) {
+  if (!target.block || target.end_drawn_row <= target.first_drawn_row) return;
+  std::fill(target.entries() + target.first_drawn_row * base::frame_width,
+            target.entries() + target.end_drawn_row * base::frame_width, std::int16_t{0});
+  forget_drawn_rows(target);
 }
 
 void rasterize_triangle(const ScreenTriangle& t, std::uint16_t* frame, const TextureMap& texture,
                         const base::ShadeTable& shades, DepthBuffer& depth) {
   if (!depth.block) return;
-  // Top: the first corner with the smallest y above the screen's bottom; bottom: the first with the
-  // largest y below its top. A triangle wholly below or above the screen has no such corner.
-  int top = -1;
-  int bottom = -1;
-  for (int i = 0; i < 3; ++i) {
-    const Fixed16 y = t.corners[i].y;
-    if (y < screen_bottom && (top < 0 || y < t.corners[top].y)) top = i;
-    if (y > 0 && (bottom < 0 || y > t.corners[bottom].y)) bottom = i;
-  }
-  if (top < 0 || bottom < 0) return;
+  const VerticalOrder order = vertical_order_of(t);
+  // A triangle wholly below or above the screen draws nothing.
+  if (t.corners[order.top].y >= screen_bottom || t.corners[order.bottom].y <= 0) return;
   if (starts_no_row(t)) return;  // spares the set-up below, which would find no row to draw
   const double area = signed_area_of(t);
   if (area == 0) return;
-  if (shows_one_texel(t)) {
-    walk_rows<true>(t, top, bottom, fill_of<true>(t, area, frame, texture, shades, depth));
-  } else {
-    walk_rows<false>(t, top, bottom, fill_of<false>(t, area, frame, texture, shades, depth));
-  }
+  const int first_row = fix_ceil(t.corners[order.top].y);
+  const int end_row = shows_one_texel(t)
+                          ? walk_rows<true>(t, order.top, order.bottom, first_row, fill_of<true>(t, area, frame, texture, shades, depth))
+                          : walk_rows<false>(t, order.top, order.bottom, first_row, fill_of<false>(t, area, frame, texture, shades, depth));
+  note_drawn_rows(depth, first_row, end_row);
 }
 
 }  // namespace engine3d

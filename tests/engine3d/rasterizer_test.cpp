@@ -146,6 +146,26 @@ TEST_F(RasterizerTest, AfterClearingEveryPositiveDepthPassesEvenAtTheFirstPixel)
   EXPECT_EQ(written(), 5);
 }
 
+TEST_F(RasterizerTest, ClearingTheDrawnRowsLeavesTheWholeBufferAsAFullClearDoes) {
+  const ScreenTriangle triangles[] = {
+      {{corner(10, 10), corner(10, 20), corner(20, 20)}},
+      {{corner(-1000, -1000), corner(-1000, 5000), corner(9000, -1000)}},  // the whole screen
+      {{corner(100, -30), corner(100, 5), corner(130, 5)}},                   // across the top
+      {{corner(600, 470), corner(600, 900), corner(650, 900)}},               // across the bottom
+      {{corner(10, 10), corner(20, 20), corner(10, 20)}},                     // the winding drawing nothing
+  };
+  const int entries = base::frame_pixel_count + engine3d::depth_buffer_spare_entries;
+  for (const ScreenTriangle& t : triangles) {
+    engine3d::clear_depth_buffer(depth);
+    draw(t);
+    draw(single_pixel(300, 200, 7 * one));
+    engine3d::clear_drawn_depth(depth);
+    for (int i = -1; i < entries - 1; ++i) ASSERT_EQ(depth.entries()[i], 0) << i;
+  }
+  engine3d::clear_drawn_depth(depth);  // nothing drawn since: nothing to clear
+  for (int i = -1; i < entries - 1; ++i) ASSERT_EQ(depth.entries()[i], 0) << i;
+}
+
 TEST_F(RasterizerTest, ReadsTexelUPlus256VModulo65536AndShadeLevelsHeldTo0To31) {
   for (int i = 0; i < engine3d::texture_map_size; ++i) texture[i] = static_cast<std::uint8_t>(i * 31 / 7);
   struct Case {
