@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -37,28 +38,35 @@ constexpr std::array<bool, 256> whitespace = [] {
 }();
 bool is_space(char c) { return whitespace[static_cast<unsigned char>(c)]; }
 
-// The whitespace-separated tokens of object text, with the line each one is on.
+// The whitespace-separated tokens of object text, and the line the last one is on.
 class TokenReader {
  public:
   explicit TokenReader(std::string_view text) : text_(text) {}
 
   // The next token, or an empty one at the end of the text.
   std::string_view next() {
-    while (pos_ < text_.size() && is_space(text_[pos_])) {
-      if (text_[pos_] == '\n') ++line_;
-      ++pos_;
-    }
-    const std::size_t start = pos_;
-    while (pos_ < text_.size() && !is_space(text_[pos_])) ++pos_;
-    return text_.substr(start, pos_ - start);
+    const char* at = text_.data() + pos_;
+    const char* const end = text_.data() + text_.size();
+    while (at != end && is_space(*at)) ++at;
+    const char* const start = at;
+    while (at != end && !is_space(*at)) ++at;
+    pos_ = static_cast<std::size_t>(at - text_.data());
+    return {start, static_cast<std::size_t>(at - start)};
   }
-  int line() const { return line_; }
+  // Counted only when asked, for a message: the line breaks before the position.
+  int line() const {
+    int line = 1;
+    const char* const end = text_.data() + pos_;
+    for (const char* at = text_.data(); (at = static_cast<const char*>(std::memchr(at, '\n', end - at))); ++at) {
+      ++line;
+    }
+    return line;
+  }
   std::size_t remaining() const { return text_.size() - pos_; }
 
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
-  int line_ = 1;
 };
 
 // A token as a C string for the conversions; false when it is too long to be one of our numbers.
@@ -168,6 +176,13 @@ bool read_faces(TokenReader& reader, std::int32_t count, Object3D& object, base:
   return true;
 }
 
+// Makes the record a newly made one again, in place: no temporary of its size (the texture and the
+// shade table alone take 80 KiB) is made and copied over it.
+void empty_object(Object3D& object) {
+  std::destroy_at(&object);
+  std::construct_at(&object);
+}
+
 // normalize((Pi − Pj) × (Pi − Pk)): (0, 0, 0) for a face with no area.
 Vector3 normal_of(const Object3D& object, const Face& face) {
   const Vector3 pi = object.positions[face.i];
@@ -202,7 +217,7 @@ base::LoadResult read_object_file(const char* path, std::string& text) {
 }
 
 base::LoadResult parse_object(std::string_view text, Object3D& object) {
-  object = Object3D{};
+  empty_object(object);
   TokenReader reader(text);
   base::LoadResult result;
   std::int32_t vertices = 0;
@@ -234,7 +249,7 @@ base::LoadResult parse_object(std::string_view text, Object3D& object) {
   } catch (const std::bad_alloc&) {
     result = refused_at(reader.line(), "not enough memory for the object");
   }
-  object = Object3D{};
+  empty_object(object);
   return result;
 }
 
@@ -267,13 +282,17 @@ void compute_normals(Object3D& object) {
 base::LoadResult load_object(const char* path, Object3D& object) {
   std::string text;
   base::LoadResult result = read_object_file(path, text);
-  if (result.loaded()) result = parse_object(text, object);
+  if (result.loaded()) {
+    result = parse_object(text, object);  // which leaves the object empty when it refuses
+  } else {
+    empty_object(object);
+  }
   for (std::int32_t n = 0; result.loaded() && n < object.face_count(); ++n) {
     std::string defect = face_defect(object, n);
     if (!defect.empty()) result = base::LoadResult::refused(std::move(defect));
   }
   if (!result.loaded()) {
-    object = Object3D{};
+    if (object.face_count() != 0) empty_object(object);  // refused for a face without a normal
     result.reason = std::string(path) + ": " + result.reason;
     return result;
   }
