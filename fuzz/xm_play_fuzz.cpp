@@ -22,8 +22,9 @@ namespace {
 // several at speed 3, while a module of many channels still plays many times a second.
 constexpr int blocks_per_run = 8;
 // A module of a far higher tempo (the header allows 65535) ticks on every frame or two, and each tick
-// walks every voice of the pool: it stops once this many ticks have run, after the block they fall in.
-// That is four times what a tempo of 255 reaches in the whole run, so it reaches no less of the replay.
+// steps every channel (up to 256) and walks every voice of the pool. Its ticks stop once this many have
+// run, and the run ends with the block they fall in, its voices mixed on without further ticks. That is
+// four times what a tempo of 255 reaches in the whole run, so it reaches no less of the replay.
 constexpr int ticks_per_run = 64;
 // A quarter of the intro's rate. The replay works in ticks, and ticks come from the tempo, not the rate:
 // the same 0.16 s runs the same ticks, effects and envelopes, while the mixer and the conversion to 16
@@ -47,8 +48,9 @@ void for_each_spare_region(const music::Module& module, Mark mark) {
 
 int ticks_run = 0;
 
-// The module's own tick, counted.
+// The module's own tick, counted, until the run's ticks are spent.
 void counted_play_tick(music::Module& module) {
+  if (ticks_run == ticks_per_run) return;
   ++ticks_run;
   music::play_tick(module);
 }
