@@ -1,12 +1,14 @@
 // Object file loader and the normals it derives.
 #include "engine3d/object_loader.h"
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -20,37 +22,51 @@ namespace {
 
 // No number we accept is longer; a longer token is refused without being converted.
 constexpr std::size_t max_number_length = 64;
-constexpr std::size_t file_chunk_bytes = 1 << 16;
+// The piece of the file read at a time, on the stack.
+constexpr std::size_t file_chunk_bytes = 4096;
 
 base::LoadResult refused_at(int line, const std::string& what) {
   return base::LoadResult::refused("line " + std::to_string(line) + ": " + what);
 }
 
-// Whitespace as the C library's formatted input skips it.
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+// Whitespace as the C library's formatted input skips it: space, \t, \n, \v, \f and \r. A table, so that
+// the scan over every character of the file takes one load per character rather than six comparisons.
+constexpr std::array<bool, 256> whitespace = [] {
+  std::array<bool, 256> table{};
+  for (const unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) table[c] = true;
+  return table;
+}();
+bool is_space(char c) { return whitespace[static_cast<unsigned char>(c)]; }
 
-// The whitespace-separated tokens of object text, with the line each one is on.
+// The whitespace-separated tokens of object text, and the line the last one is on.
 class TokenReader {
  public:
   explicit TokenReader(std::string_view text) : text_(text) {}
 
   // The next token, or an empty one at the end of the text.
   std::string_view next() {
-    while (pos_ < text_.size() && is_space(text_[pos_])) {
-      if (text_[pos_] == '\n') ++line_;
-      ++pos_;
-    }
-    const std::size_t start = pos_;
-    while (pos_ < text_.size() && !is_space(text_[pos_])) ++pos_;
-    return text_.substr(start, pos_ - start);
+    const char* at = text_.data() + pos_;
+    const char* const end = text_.data() + text_.size();
+    while (at != end && is_space(*at)) ++at;
+    const char* const start = at;
+    while (at != end && !is_space(*at)) ++at;
+    pos_ = static_cast<std::size_t>(at - text_.data());
+    return {start, static_cast<std::size_t>(at - start)};
   }
-  int line() const { return line_; }
+  // Counted only when asked, for a message: the line breaks before the position.
+  int line() const {
+    int line = 1;
+    const char* const end = text_.data() + pos_;
+    for (const char* at = text_.data(); (at = static_cast<const char*>(std::memchr(at, '\n', end - at))); ++at) {
+      ++line;
+    }
+    return line;
+  }
   std::size_t remaining() const { return text_.size() - pos_; }
 
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
-  int line_ = 1;
 };
 
 // A token as a C string for the conversions; false when it is too long to be one of our numbers.
@@ -115,41 +131,36 @@ bool check_count(std::int32_t count, std::int32_t maximum, const char* what, int
   return result.loaded();
 }
 
-// Sizes every array for V vertices and F faces; false when memory runs out.
-bool allocate_arrays(Object3D& object, std::int32_t vertices, std::int32_t faces) {
-  try {
-    object.faces.resize(faces);
-    object.positions.resize(vertices);
-    object.texture_coordinates.resize(vertices);
-    object.camera_positions.resize(vertices);
-    object.vertex_normals.resize(vertices);
-    object.intensities.resize(vertices);
-    object.marks.assign(vertices, 0);
-    object.in_view.resize(vertices);
-    object.screen_corners.resize(vertices);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return true;
+// Sizes the arrays the drawing fills for every vertex read.
+void allocate_draw_arrays(Object3D& object) {
+  const std::size_t vertices = object.positions.size();
+  object.texture_coordinates.resize(vertices);
+  object.camera_positions.resize(vertices);
+  object.vertex_normals.resize(vertices);
+  object.intensities.resize(vertices);
+  object.marks.assign(vertices, 0);
+  object.in_view.resize(vertices);
+  object.screen_corners.resize(vertices);
 }
 
-bool read_vertices(TokenReader& reader, Object3D& object, base::LoadResult& result) {
+bool read_vertices(TokenReader& reader, std::int32_t count, Object3D& object, base::LoadResult& result) {
   static const char* const axes[] = {"x", "y", "z"};
-  for (std::int32_t n = 0; n < object.vertex_count(); ++n) {
-    Vector3& p = object.positions[n];
+  for (std::int32_t n = 0; n < count; ++n) {
+    Vector3 p;
     float* const coordinates[] = {&p.x, &p.y, &p.z};
     for (int a = 0; a < 3; ++a) {
       const auto describe = [&] { return "vertex " + std::to_string(n) + " " + axes[a]; };
       if (!read_field(reader, *coordinates[a], describe, result)) return false;
     }
+    object.positions.push_back(p);
   }
   return true;
 }
 
-bool read_faces(TokenReader& reader, Object3D& object, base::LoadResult& result) {
+bool read_faces(TokenReader& reader, std::int32_t count, Object3D& object, base::LoadResult& result) {
   static const char* const fields[] = {"corner i", "corner j", "corner k", "extra number"};
-  for (std::int32_t n = 0; n < object.face_count(); ++n) {
-    Face& face = object.faces[n];
+  for (std::int32_t n = 0; n < count; ++n) {
+    Face face;
     std::int32_t* const values[] = {&face.i, &face.j, &face.k, &face.extra};
     for (int f = 0; f < 4; ++f) {
       const auto describe = [&] { return "face " + std::to_string(n) + " " + fields[f]; };
@@ -160,8 +171,16 @@ bool read_faces(TokenReader& reader, Object3D& object, base::LoadResult& result)
         return false;
       }
     }
+    object.faces.push_back(face);
   }
   return true;
+}
+
+// Makes the record a newly made one again, in place: no temporary of its size (the texture and the
+// shade table alone take 80 KiB) is made and copied over it.
+void empty_object(Object3D& object) {
+  std::destroy_at(&object);
+  std::construct_at(&object);
 }
 
 // normalize((Pi − Pj) × (Pi − Pk)): (0, 0, 0) for a face with no area.
@@ -179,21 +198,26 @@ const char* object_failure_message(const base::LoadResult& result) {
 base::LoadResult read_object_file(const char* path, std::string& text) {
   const base::OwnedFile file = base::open_regular_file(path);
   if (!file) return base::LoadResult::cannot_open("cannot open the file");
-  std::vector<char> chunk(file_chunk_bytes);
+  // The text is read a chunk at a time straight from the file, with room for all of it when its size can
+  // be told: no buffer of the stream's own, and the text is not moved as it grows.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  const long long size = base::file_size(file.get());
+  if (size > 0 && size <= object_max_file_bytes) text.reserve(static_cast<std::size_t>(size));
+  char chunk[file_chunk_bytes];
   std::size_t got = 0;
-  while ((got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
     if (static_cast<std::int64_t>(text.size() + got) > object_max_file_bytes) {
       return base::LoadResult::refused("the file is longer than " + std::to_string(object_max_file_bytes) +
                                        " bytes");
     }
-    text.append(chunk.data(), got);
+    text.append(chunk, got);
   }
   if (std::ferror(file.get())) return base::LoadResult::cannot_open("cannot read the file");
   return base::LoadResult::success();
 }
 
 base::LoadResult parse_object(std::string_view text, Object3D& object) {
-  object = Object3D{};
+  empty_object(object);
   TokenReader reader(text);
   base::LoadResult result;
   std::int32_t vertices = 0;
@@ -211,11 +235,21 @@ base::LoadResult parse_object(std::string_view text, Object3D& object) {
     return refused_at(reader.line(), "the counts (" + std::to_string(vertices) + " vertices, " +
                                         std::to_string(faces) + " faces) do not fit in the rest of the file");
   }
-  if (!allocate_arrays(object, vertices, faces)) {
-    object = Object3D{};
-    return refused_at(reader.line(), "not enough memory for the object");
+  // Each array is sized only once the numbers before it have been read: a file that breaks off early
+  // costs no more than what it held.
+  try {
+    object.positions.reserve(vertices);
+    if (read_vertices(reader, vertices, object, result)) {
+      object.faces.reserve(faces);
+      if (read_faces(reader, faces, object, result)) {
+        allocate_draw_arrays(object);
+        return result;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    result = refused_at(reader.line(), "not enough memory for the object");
   }
-  if (!read_vertices(reader, object, result) || !read_faces(reader, object, result)) object = Object3D{};
+  empty_object(object);
   return result;
 }
 
@@ -248,13 +282,17 @@ void compute_normals(Object3D& object) {
 base::LoadResult load_object(const char* path, Object3D& object) {
   std::string text;
   base::LoadResult result = read_object_file(path, text);
-  if (result.loaded()) result = parse_object(text, object);
+  if (result.loaded()) {
+    result = parse_object(text, object);  // which leaves the object empty when it refuses
+  } else {
+    empty_object(object);
+  }
   for (std::int32_t n = 0; result.loaded() && n < object.face_count(); ++n) {
     std::string defect = face_defect(object, n);
     if (!defect.empty()) result = base::LoadResult::refused(std::move(defect));
   }
   if (!result.loaded()) {
-    object = Object3D{};
+    if (object.face_count() != 0) empty_object(object);  // refused for a face without a normal
     result.reason = std::string(path) + ": " + result.reason;
     return result;
   }

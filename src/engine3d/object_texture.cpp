@@ -48,8 +48,14 @@ bool load_object_shades(Object3D& object, const char* path) {
 }
 
 void set_fallback_texture(Object3D& object) {
+  // The same for every object, so worked out once.
+  static const base::ShadeTable fallback_shades = [] {
+    base::ShadeTable shades;
+    object_shades(std::vector<std::uint32_t>(base::palette_size, fallback_grey), shades);
+    return shades;
+  }();
   object.texture.fill(0);
-  object_shades(std::vector<std::uint32_t>(base::palette_size, fallback_grey), object.shades);
+  object.shades = fallback_shades;
 }
 
 }  // namespace engine3d

@@ -7,6 +7,7 @@ namespace music {
 
 const Sample empty_sample{};
 const Instrument empty_instrument;
+const std::array<PatternCell, max_channels> empty_row{};
 
 Instrument::Instrument() { samples.fill(&empty_sample); }
 

@@ -61,10 +61,24 @@ struct PatternCell {
 };
 static_assert(sizeof(PatternCell) == 5, "the replay steps through cells five bytes at a time");
 
+// A pattern holds only the rows its file could fill: each stored cell takes at least one byte of the file,
+// so a small file that names many rows costs no memory for them. The rows after the stored ones, and
+// every row of a pattern that stores none, are empty; row_cells hands out either.
 struct Pattern {
-  std::int32_t rows = 0;                 // 1..256
-  std::unique_ptr<PatternCell[]> cells;  // rows x channel_count, row after row, channel after channel
+  std::int32_t rows = 0;         // 1..65535
+  std::int32_t stored_rows = 0;  // 0..rows: the rows `cells` holds
+  std::unique_ptr<PatternCell[]> cells;  // stored_rows x channel_count, row after row, channel after channel
 };
+
+// One row of empty cells for every channel a module may have: what the rows a pattern does not store hold.
+extern const std::array<PatternCell, max_channels> empty_row;
+
+// The cells of `row` (0..rows - 1) of a pattern of a module with `channel_count` channels, channel after
+// channel: the stored ones, or the empty row.
+inline const PatternCell* row_cells(const Pattern& pattern, std::int32_t row, std::int32_t channel_count) {
+  if (row >= pattern.stored_rows) return empty_row.data();
+  return &pattern.cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(channel_count)];
+}
 
 // Of the points in use, none lies at an earlier tick than the one before it, and every value is 0..64.
 struct EnvelopePoint {

@@ -28,9 +28,9 @@ std::int32_t rows_at(const Module& module, std::int32_t order_position) {
 // The cells of the current row, channel after channel; none when there is nothing to play.
 const PatternCell* current_row_cells(const Module& module) {
   const Pattern* pattern = pattern_at(module, module.order_position);
-  if (!pattern || !pattern->cells || module.channel_count <= 0 || !module.channels) return nullptr;
+  if (!pattern || module.channel_count <= 0 || !module.channels) return nullptr;
   if (module.row < 0 || module.row >= pattern->rows) return nullptr;
-  return &pattern->cells[static_cast<std::size_t>(module.row) * module.channel_count];
+  return row_cells(*pattern, module.row, module.channel_count);
 }
 
 // Moves to the row that the last row planned. A break may name a row the next pattern does not have

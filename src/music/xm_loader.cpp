@@ -259,17 +259,23 @@ void read_cells(XmInput& in, PatternCell* cells, std::int32_t count) {
   }
 }
 
-// The cells all patterns of a file may take. A stored cell takes at least one byte of the file, but an
-// empty pattern (packed size 0) takes 9 bytes for any number of rows: so rather than limit the rows of a
-// pattern, the cells of all patterns are bounded by the file's size, with room to spare for every file
-// of up to 256 patterns of 256 rows on 32 channels (10 MB of cells), so that a small file cannot ask for
-// gigabytes.
+// The cells all patterns of a file may name. An empty pattern (packed size 0) takes 9 bytes for any number
+// of rows, so rather than limit the rows of a pattern, the cells of all patterns are bounded by the file's
+// size, with room to spare for every file of up to 256 patterns of 256 rows on 32 channels: a small file
+// cannot name billions of rows for the replay and the tools to walk through.
 constexpr std::int64_t pattern_cells_for_any_file = 256 * 256 * 32;
 constexpr std::int64_t pattern_cells_per_file_byte = 16;
 
+// The rows of a pattern the rest of the file can fill: a stored cell takes at least one byte, so rows
+// beyond the remaining bytes would only ever hold empty cells.
+std::int32_t fillable_rows(const XmInput& in, std::int32_t rows, std::int32_t channel_count) {
+  const std::int64_t rows_in_bytes = (in.remaining() + channel_count - 1) / channel_count;
+  return static_cast<std::int32_t>(std::min<std::int64_t>(rows, rows_in_bytes));
+}
+
 // One pattern header and its cells. The header's own length field and the packed size are not trusted
 // to place anything: the cells are read one after another, as many as rows x channels. `cells_left` is
-// what the patterns may still take.
+// what the patterns may still name. Only the rows the file can fill are stored; the others read as empty.
 LoadResult read_pattern(XmInput& in, std::int32_t channel_count, Pattern& pattern, std::int64_t& cells_left) {
   in.skip(4);  // header length: the header is taken to be these 9 bytes
   in.skip(1);  // packing type
@@ -278,12 +284,14 @@ LoadResult read_pattern(XmInput& in, std::int32_t channel_count, Pattern& patter
   // A pattern without rows plays as one empty row, so that a row step always lands on cells.
   pattern.rows = std::max<std::int32_t>(file_rows, 1);
   const std::int64_t cells = std::int64_t{pattern.rows} * channel_count;
-  if (cells > cells_left) return refuse("the patterns take more memory than a file of this size can fill");
+  if (cells > cells_left) return refuse("the patterns name more cells than a file of this size can fill");
   cells_left -= cells;
-  pattern.cells = allocate_records<PatternCell>(static_cast<std::size_t>(pattern.rows) * channel_count);
-  if (!pattern.cells) return refuse("out of memory");
   if (packed_size == 0) return loaded();  // an empty pattern stores no cells
-  read_cells(in, pattern.cells.get(), file_rows * channel_count);
+  pattern.stored_rows = fillable_rows(in, file_rows, channel_count);
+  if (pattern.stored_rows == 0) return loaded();
+  pattern.cells = allocate_records<PatternCell>(static_cast<std::size_t>(pattern.stored_rows) * channel_count);
+  if (!pattern.cells) return refuse("out of memory");
+  read_cells(in, pattern.cells.get(), pattern.stored_rows * channel_count);
   return loaded();
 }
 
@@ -297,13 +305,10 @@ LoadResult read_patterns(XmInput& in, Module& module, std::uint16_t file_pattern
     const LoadResult result = read_pattern(in, module.channel_count, module.patterns[i], cells_left);
     if (!result.loaded()) return result;
   }
-  // Patterns the orders name but the file lacks play as empty patterns of the usual length.
+  // Patterns the orders name but the file lacks play as empty patterns of the usual length; they store
+  // nothing.
   for (std::int32_t i = file_pattern_count; i < module.referenced_patterns; ++i) {
-    Pattern& pattern = module.patterns[i];
-    pattern.rows = missing_pattern_rows;
-    pattern.cells =
-        allocate_records<PatternCell>(static_cast<std::size_t>(missing_pattern_rows) * module.channel_count);
-    if (!pattern.cells) return refuse("out of memory");
+    module.patterns[i].rows = missing_pattern_rows;
   }
   return loaded();
 }

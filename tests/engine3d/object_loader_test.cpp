@@ -174,6 +174,9 @@ TEST_F(ObjectFileTest, ReasonsSayWhereTheFileIsWrong) {
   EXPECT_EQ(load("3 1\n0 0 0\n10 0 0\n0 10 0\n0 1 7 0\n").reason,
             "3d-obj.3d: line 5: face 0 corner k is vertex 7 of only 3");
   EXPECT_EQ(load("3 1\n0 0 0\n10 oops 0\n0 10 0\n0 1 2 0\n").reason, "3d-obj.3d: line 3: vertex 1 y is not a number: 'oops'");
+  // At the end of the text, the line after the last line break.
+  EXPECT_EQ(load("3 1\n0 0 0\n" + std::string(20, '\n')).reason,
+            "3d-obj.3d: line 23: vertex 1 x is missing: the file ends early");
   EXPECT_EQ(load("3 1 0 0 0 10 0 0 20 0 0 0 1 2 0").reason,
             "3d-obj.3d: face 0 has no normal: its corners lie on one line (or too far apart to compute one)");
 }

@@ -248,6 +248,7 @@ TEST(ReplayBadInput, NotesBeyondTheMapAreNoNotes) {
   ASSERT_TRUE(playing.loaded());
   // Only a damaged module in memory holds these: the loader stores them as no note.
   const std::uint8_t notes[] = {97, 98, 200, 254};
+  ASSERT_EQ(playing.module().patterns[0].stored_rows, 5);
   for (int row = 1; row <= 4; ++row) playing.module().patterns[0].cells[row] = {notes[row - 1], 1, 0, 0, 0};
   playing.play(6);
   playing.voice(0).position = 77;

@@ -56,7 +56,7 @@ TEST(XmBadInput, RefusedFiles) {
            put_u16(f, at + test_support::pattern_packed_size_offset, 0);
          }
        },
-       "the patterns take more memory than a file of this size can fill"},
+       "the patterns name more cells than a file of this size can fill"},
       {"an instrument of 65535 samples",
        [&](Bytes& f) { put_u16(f, base.layout.instruments[0] + test_support::instrument_sample_count_offset, 0xFFFF); },
        "an instrument has more than 16 samples"},
@@ -120,7 +120,7 @@ TEST(XmBadInput, PatternRowsFromNoneToTheMostAFileStores) {
   const auto load = load_bytes(music::write_xm(song));
   ASSERT_TRUE(load.module) << load.result.reason;
   EXPECT_EQ(load.module->patterns[1].rows, 1);
-  EXPECT_EQ(load.module->patterns[1].cells[1], music::PatternCell{});
+  EXPECT_EQ(test_support::cell_at(*load.module, load.module->patterns[1], 1), music::PatternCell{});
   test_support::expect_playable(*load.module, "zero rows");
 
   // Any row count a file can store, as long as the patterns' cells fit what a file of its size may ask.

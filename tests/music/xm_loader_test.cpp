@@ -9,6 +9,7 @@ using music::PatternCell;
 using music::XmSample;
 using music::XmSong;
 using test_support::Bytes;
+using test_support::cell_at;
 using test_support::load_bytes;
 
 // The cell as the loader stores it: the file's key off becomes 255.
@@ -76,7 +77,7 @@ void expect_same_song(const XmSong& song, const music::Module& m) {
     ASSERT_EQ(m.patterns[p].rows, pattern.rows) << "pattern " << p;
     for (std::size_t c = 0; c < std::size_t{pattern.rows} * song.channel_count; ++c) {
       const PatternCell expected = c < pattern.cells.size() ? stored(pattern.cells[c]) : PatternCell{};
-      ASSERT_EQ(m.patterns[p].cells[c], expected) << "pattern " << p << " cell " << c;
+      ASSERT_EQ(cell_at(m, m.patterns[p], static_cast<int>(c)), expected) << "pattern " << p << " cell " << c;
     }
   }
   ASSERT_EQ(m.instrument_count, static_cast<int>(song.instruments.size()));
@@ -254,8 +255,9 @@ TEST(XmPatterns, CellEncodingsAndTheirStoredValues) {
     const auto load = load_bytes(one_channel_file(c.bytes));
     ASSERT_TRUE(load.module) << c.what;
     const music::Pattern& pattern = load.module->patterns[0];
-    EXPECT_EQ(pattern.cells[0], c.cell) << c.what;
-    EXPECT_EQ(pattern.cells[1], (PatternCell{12, 2, 0, 0, 0})) << c.what << ": the next cell starts right after";
+    EXPECT_EQ(cell_at(*load.module, pattern, 0), c.cell) << c.what;
+    EXPECT_EQ(cell_at(*load.module, pattern, 1), (PatternCell{12, 2, 0, 0, 0}))
+        << c.what << ": the next cell starts right after";
   }
 }
 
@@ -288,7 +290,7 @@ TEST(XmPatterns, HeaderSizePlacesTheFirstPattern) {
     ASSERT_TRUE(load.module) << c.what;
     EXPECT_EQ(load.module->pattern_slots, c.slots) << c.what;
     EXPECT_EQ(load.module->patterns[0].rows, 2) << c.what;
-    EXPECT_EQ(load.module->patterns[0].cells[0], (PatternCell{49, 1, 0, 0, 0})) << c.what;
+    EXPECT_EQ(cell_at(*load.module, load.module->patterns[0], 0), (PatternCell{49, 1, 0, 0, 0})) << c.what;
   }
 }
 
@@ -309,8 +311,38 @@ TEST(XmPatterns, OrdersNamingMissingPatternsGetEmptySlotsOfSixtyFourRows) {
   EXPECT_EQ(m.patterns[29].rows, 30);
   for (int p = 30; p <= 40; ++p) {
     ASSERT_EQ(m.patterns[p].rows, 64) << p;
-    for (int c = 0; c < 64 * 3; ++c) ASSERT_EQ(m.patterns[p].cells[c], PatternCell{}) << p;
+    EXPECT_EQ(m.patterns[p].stored_rows, 0) << p << ": a missing pattern stores nothing";
+    for (int c = 0; c < 64 * 3; ++c) ASSERT_EQ(cell_at(m, m.patterns[p], c), PatternCell{}) << p;
   }
+}
+
+// A pattern stores only the rows the rest of its file can fill, one byte a cell at least; the rows it
+// names beyond them read as empty.
+TEST(XmPatterns, RowsTheFileCannotFillAreNotStored) {
+  XmSong song;
+  song.channel_count = 32;
+  song.orders = {0};
+  music::XmPattern pattern;
+  pattern.rows = 1;
+  song.patterns = {pattern};
+  music::XmLayout layout;
+  Bytes file = music::write_xm(song, &layout);
+  test_support::put_u16(file, layout.patterns[0] + test_support::pattern_rows_offset, 0xFFFF);
+  const Bytes cells = {0x31, 0x01, 0x40, 0x0F, 0x06, 0x80, 0x80, 0x83, 12, 2};
+  test_support::put_u16(file, layout.patterns[0] + test_support::pattern_packed_size_offset,
+                        static_cast<std::uint16_t>(cells.size()));
+  file.resize(layout.patterns[0] + test_support::pattern_data_offset);
+  file.insert(file.end(), cells.begin(), cells.end());
+  const auto load = load_bytes(file);
+  ASSERT_TRUE(load.module) << load.result.reason;
+  const music::Module& m = *load.module;
+  const music::Pattern& stored_pattern = m.patterns[0];
+  EXPECT_EQ(stored_pattern.rows, 65535);
+  EXPECT_EQ(stored_pattern.stored_rows, 1) << "ten bytes fill at most one row of 32 cells";
+  EXPECT_EQ(cell_at(m, stored_pattern, 0), (PatternCell{49, 1, 0x40, 15, 6}));
+  EXPECT_EQ(cell_at(m, stored_pattern, 3), (PatternCell{12, 2, 0, 0, 0}));
+  for (const int c : {4, 31, 32, 65535 * 32 - 1}) EXPECT_EQ(cell_at(m, stored_pattern, c), PatternCell{}) << c;
+  test_support::expect_playable(m, "65535 rows named, one stored");
 }
 
 TEST(XmPatterns, EmptyPatternStoresNoCellsAndTheNextFollowsItsHeader) {
@@ -329,9 +361,11 @@ TEST(XmPatterns, EmptyPatternStoresNoCellsAndTheNextFollowsItsHeader) {
   ASSERT_EQ(layout.patterns[1], layout.patterns[0] + 9);
   const auto load = load_bytes(file);
   ASSERT_TRUE(load.module) << load.result.reason;
-  EXPECT_EQ(load.module->patterns[0].rows, 8);
-  for (int c = 0; c < 16; ++c) EXPECT_EQ(load.module->patterns[0].cells[c], PatternCell{});
-  EXPECT_EQ(load.module->patterns[1].cells[1], (PatternCell{13, 3, 0, 0, 0}));
+  const music::Module& m = *load.module;
+  EXPECT_EQ(m.patterns[0].rows, 8);
+  EXPECT_EQ(m.patterns[0].stored_rows, 0);
+  for (int c = 0; c < 16; ++c) EXPECT_EQ(cell_at(m, m.patterns[0], c), PatternCell{});
+  EXPECT_EQ(cell_at(m, m.patterns[1], 1), (PatternCell{13, 3, 0, 0, 0}));
 }
 
 TEST(XmInstruments, WithoutSamplesOnlyTheFieldsUpToTheCountAreRead) {

@@ -43,6 +43,12 @@ inline LoadedModule load_bytes(const Bytes& bytes) {
   return load_file("served.xm");
 }
 
+// Cell `index` of a loaded pattern, counted row after row and channel after channel, as the replay reads
+// it: stored, or empty in a row the pattern does not store.
+inline const music::PatternCell& cell_at(const music::Module& m, const music::Pattern& pattern, int index) {
+  return music::row_cells(pattern, index / m.channel_count, m.channel_count)[index % m.channel_count];
+}
+
 inline void put_u16(Bytes& file, std::size_t at, std::uint16_t v) {
   file.at(at) = static_cast<std::uint8_t>(v);
   file.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
@@ -136,9 +142,10 @@ inline void expect_playable(const music::Module& m, const std::string& what) {
   for (int p = 0; p < m.pattern_slots; ++p) {
     const music::Pattern& pattern = m.patterns[p];
     ASSERT_TRUE(pattern.rows >= 1 && pattern.rows <= music::max_pattern_rows) << "pattern " << p;
-    ASSERT_TRUE(pattern.cells) << "pattern " << p;
+    ASSERT_TRUE(pattern.stored_rows >= 0 && pattern.stored_rows <= pattern.rows) << "pattern " << p;
+    ASSERT_TRUE(pattern.cells || pattern.stored_rows == 0) << "pattern " << p;
     for (int c = 0; c < pattern.rows * m.channel_count; ++c) {
-      const music::PatternCell& cell = pattern.cells[c];
+      const music::PatternCell& cell = cell_at(m, pattern, c);
       ASSERT_TRUE(cell.note <= music::highest_note || cell.note == music::note_key_off) << "pattern " << p;
       ASSERT_LE(cell.instrument, music::max_instruments) << "pattern " << p;
     }
