@@ -91,6 +91,19 @@ inline void mix_frame(const std::int16_t* data, float* out, Fixed32 position, Ga
   out[1] += s * gains.right;
 }
 
+// Gains that move by `delta` after every frame, positions `step` apart, one frame at a time; returns the
+// gains reached.
+Gains mix_ramped_frame_by_frame(const std::int16_t* data, float* out, std::int64_t frames, Fixed32& position,
+                                Fixed32 step, Gains gains, Gains delta) {
+  for (; frames > 0; --frames, out += 2) {
+    mix_frame(data, out, position, gains);
+    position += step;
+    gains.left += delta.left;
+    gains.right += delta.right;
+  }
+  return gains;
+}
+
 #if defined(__SSE2__)
 // The two words a frame interpolates between, in one 32-bit load: the word at the index low, the next
 // one high (little-endian, as the sample data is on every target).
@@ -172,13 +185,7 @@ Gains mix_ramped_evenly_spaced(const std::int16_t* data, float* out, std::int64_
     position += 4 * step;
     fractions = _mm_add_epi32(fractions, fraction_step);
   }
-  for (; frames > 0; --frames, out += 2) {
-    mix_frame(data, out, position, gains);
-    position += step;
-    gains.left += delta.left;
-    gains.right += delta.right;
-  }
-  return gains;
+  return mix_ramped_frame_by_frame(data, out, frames, position, step, gains, delta);
 }
 #else
 // Fixed gains, positions `step` apart (an even step: see advance); two frames per pass, unrolled on
@@ -201,13 +208,7 @@ Fixed32 mix_evenly_spaced(const std::int16_t* data, float* out, std::int64_t fra
 // reached.
 Gains mix_ramped_evenly_spaced(const std::int16_t* data, float* out, std::int64_t frames, Fixed32& position,
                                Fixed32 step, Gains gains, Gains delta) {
-  for (; frames > 0; --frames, out += 2) {
-    mix_frame(data, out, position, gains);
-    position += step;
-    gains.left += delta.left;
-    gains.right += delta.right;
-  }
-  return gains;
+  return mix_ramped_frame_by_frame(data, out, frames, position, step, gains, delta);
 }
 #endif
 
