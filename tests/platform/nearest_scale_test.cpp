@@ -77,7 +77,8 @@ void check_every_case() {
   for (int y = 0; y < source_height; ++y) {
     for (int x = 0; x < source_width; ++x) source[y * source_width + x] = source_pixel<Pixel>(x, y);
   }
-  constexpr std::ptrdiff_t pitch = surface_width * sizeof(Pixel) + 6;
+  // Rows longer than the surface is wide, as a surface's may be, and aligned to the pixel as a surface's are.
+  constexpr std::ptrdiff_t pitch = surface_width * sizeof(Pixel) + 12;
   constexpr std::uint8_t untouched = 0xCD;
   // One column table for every case, as the display keeps one across sizes.
   std::vector<int> columns;

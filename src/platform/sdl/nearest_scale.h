@@ -34,9 +34,9 @@ inline int nearest_source(int at, int count, int source_count) {
 }
 
 // Scales `source` (`source_width` x `source_height` pixels, rows touching) onto `rect` of `target`,
-// whose rows lie `pitch` bytes apart; nothing outside `rect` is written. `columns` keeps the source
-// column of each target column between calls with one source width, so that a frame allocates nothing
-// once the size holds.
+// whose rows lie `pitch` bytes apart (a multiple of the pixel's size, as a surface's pitch is); nothing
+// outside `rect` is written. `columns` keeps the source column of each target column between calls with
+// one source width, so that a frame allocates nothing once the size holds.
 // A target row that shows the same source row as the one above it is a copy of that one.
 template <typename Pixel>
 void scale_nearest(const Pixel* source, int source_width, int source_height, std::uint8_t* target,
