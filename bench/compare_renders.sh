@@ -10,14 +10,8 @@ shift 2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-modules=()
-for given in "$@"; do
-  if [ -d "$given" ]; then
-    for f in "$given"/*.xm; do modules+=("$f"); done
-  else
-    modules+=("$given")
-  fi
-done
+source "$(dirname "$0")/module_list.sh"
+mapfile -t modules < <(modules_in "$@")
 
 different=0
 for module in "${modules[@]}"; do

@@ -19,13 +19,8 @@ trap 'rm -rf "$work"' EXIT
 "$build/long_song" "$work/long_song.xm"
 modules=("$work/long_song.xm")
 [ -f "$here/assets/music.xm" ] && modules+=("$here/assets/music.xm")
-for given in "$@"; do
-  if [ -d "$given" ]; then
-    for f in "$given"/*.xm; do modules+=("$f"); done
-  else
-    modules+=("$given")
-  fi
-done
+source "$here/bench/module_list.sh"
+mapfile -t -O "${#modules[@]}" modules < <(modules_in "$@")
 
 # Seconds a command takes, with its output thrown away.
 seconds_of() {
