@@ -2,9 +2,10 @@
 # Fuzzes the program's file readers and its module replay with libFuzzer, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, in its own clang build tree (build/fuzz).
 #
-#   scripts/fuzz.sh TARGET SECONDS   fuzz one target (bmp script nfo object xm xm_play) for SECONDS
-#   scripts/fuzz.sh all SECONDS      every target in turn, SECONDS each
-#   scripts/fuzz.sh regress          every target once over its seed files and committed findings (test.sh)
+#   scripts/fuzz.sh TARGET SECONDS [RUNS]   fuzz one target (bmp script nfo object xm xm_play) for SECONDS,
+#                                           or until it has made RUNS runs when that comes first
+#   scripts/fuzz.sh all SECONDS [RUNS]      every target in turn, SECONDS (and RUNS) each
+#   scripts/fuzz.sh regress                 every target once over its seed files and committed findings (test.sh)
 #
 # A run starts from the target's corpus (fuzz/corpus/TARGET, kept between runs, not committed) and its
 # seeds: the default assets, the test data, the XM writer's seed modules and the findings kept with the
@@ -15,16 +16,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 targets=(bmp script nfo object xm xm_play)
-usage() { echo "usage: scripts/fuzz.sh TARGET|all SECONDS | regress  (targets: ${targets[*]})" >&2; exit 2; }
+usage() { echo "usage: scripts/fuzz.sh TARGET|all SECONDS [RUNS] | regress  (targets: ${targets[*]})" >&2; exit 2; }
 [ $# -ge 1 ] || usage
 what=$1
 case "$what" in
   regress) ;;
-  all) [ $# -eq 2 ] || usage ;;
-  *) [ $# -eq 2 ] && [[ " ${targets[*]} " == *" $what "* ]] || usage ;;
+  all) [ $# -eq 2 ] || [ $# -eq 3 ] || usage ;;
+  *) { [ $# -eq 2 ] || [ $# -eq 3 ]; } && [[ " ${targets[*]} " == *" $what "* ]] || usage ;;
 esac
 seconds=${2:-0}
+runs=${3:--1}  # libFuzzer's -runs: -1 for no limit
 [[ "$seconds" =~ ^[0-9]+$ ]] || usage
+[[ "$runs" =~ ^(-1|[0-9]+)$ ]] || usage
 
 build=build/fuzz
 command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is missing; scripts/install-deps.sh installs it" >&2; exit 1; }
@@ -96,7 +99,7 @@ fuzz_target() {
   cp $(committed_findings "$target") "$seeds/" 2>/dev/null || true
   local log="$build/fuzz-$target.log"
   local status=0
-  "$build/fuzz_$target" -max_total_time="$seconds" -timeout="$(timeout_of "$target")" -rss_limit_mb=2048 \
+  "$build/fuzz_$target" -max_total_time="$seconds" -runs="$runs" -timeout="$(timeout_of "$target")" -rss_limit_mb=2048 \
     -max_len="$(max_len "$target")" -dict="$(dictionary "$target")" -artifact_prefix="$findings/" \
     -print_final_stats=1 "$run" "$corpus" "$seeds" >"$log" 2>&1 || status=$?
   "$build/fuzz_$target" -merge=1 -timeout="$(timeout_of "$target")" "$corpus" "$run" >"$build/merge-$target.log" 2>&1 || true
