@@ -173,14 +173,16 @@ struct TriangleFill {
   const TextureMap& texture;
   const base::ShadeTable& shades;
   Attributes gradients;
-  std::uint32_t texel;  // the one texel of a triangle that shows one
+  // For a triangle that shows one texel, that texel's colour at level 0; level L lies L · palette_size
+  // entries on, so a pixel needs no look-up of the texel.
+  const std::uint16_t* texel_shades;
 };
 
 template <bool one_texel>
 TriangleFill fill_of(const ScreenTriangle& t, double area, std::uint16_t* frame, const TextureMap& texture,
                      const base::ShadeTable& shades, DepthBuffer& depth) {
   return {frame, depth.entries(), texture, shades, gradients_of<one_texel>(t, area),
-          texel_at(texture, t.corners[0].u, t.corners[0].v)};
+          &shades[0][texel_at(texture, t.corners[0].u, t.corners[0].v)]};
 }
 
 // Fills columns start … end − 1 (inside 0 … 639) of one row; `values` are the attributes at `start`. With
@@ -198,7 +200,6 @@ inline void draw_span(const TriangleFill& fill, std::ptrdiff_t row_offset, int s
   const auto dv = static_cast<std::uint32_t>(fill.gradients[1]);
   const auto dshade = static_cast<std::uint32_t>(fill.gradients[2]);
   const auto ddepth = static_cast<std::uint32_t>(fill.gradients[3]);
-  std::uint32_t texel = fill.texel;
   // The depth test compares with the stored depth as the upper half of a 32-bit value whose lower half
   // is the left neighbour's stored depth, as one read of the two entries gives it. The neighbour is
   // carried over from the column before rather than read again, so no read waits on the store just made.
@@ -208,9 +209,12 @@ inline void draw_span(const TriangleFill& fill, std::ptrdiff_t row_offset, int s
     const auto stored = static_cast<std::int32_t>(static_cast<std::uint32_t>(here) << 16 | left);
     left = here;
     if (static_cast<std::int32_t>(depth) > stored) {
-      if constexpr (!one_texel) texel = texel_at(fill.texture, u, v);
       const int level = std::clamp(static_cast<std::int32_t>(shade) >> 16, 0, max_shade_level);
-      frame_row[k] = fill.shades[level][texel];
+      if constexpr (one_texel) {
+        frame_row[k] = fill.texel_shades[level * base::palette_size];
+      } else {
+        frame_row[k] = fill.shades[level][texel_at(fill.texture, u, v)];
+      }
       left = static_cast<std::uint16_t>(depth >> 16);
       depth_row[k] = static_cast<std::int16_t>(left);
     }
