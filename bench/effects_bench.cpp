@@ -72,7 +72,7 @@ BENCHMARK(update_particles)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   return bench::run_benchmarks(argc, argv, [](const bench::RatioReporter& figures) {
-    figures.print_ratio("draw_lit_logo", "memcpy_frame", 20.0);
+    figures.print_ratio("draw_lit_logo", "memcpy_frame", 12.0);
     figures.print_time_ms("update_particles", 1.0);
   });
 }
