@@ -47,7 +47,7 @@ regress() {
     mkdir -p "$build/xm-seeds" && "$build/make_xm_seeds" "$build/xm-seeds"
     inputs+=("$build"/xm-seeds/*)
   fi
-  "$build/fuzz_$target" -timeout="$(timeout_of "$target")" "${inputs[@]}" >"$build/regress-$target.log" 2>&1 || {
+  "$build/fuzz_$target" -timeout="$hang_seconds" "${inputs[@]}" >"$build/regress-$target.log" 2>&1 || {
     cat "$build/regress-$target.log" >&2
     echo "fuzz.sh: fuzz_$target fails on its regression inputs" >&2
     return 1
@@ -86,7 +86,7 @@ dictionary() {
 # plays a bounded number of blocks, but libFuzzer's clock is the wall's: a campaign at the lowest priority
 # on a loaded machine has seen a reader's run stall for 7 s in the allocator (alone, that input loads in
 # milliseconds).
-timeout_of() { echo 20; }
+hang_seconds=20
 
 fuzz_target() {
   local target=$1 seeds="$build/seeds/$1" run="$build/run/$1" corpus="fuzz/corpus/$1" findings="fuzz/findings/$1"
@@ -99,10 +99,10 @@ fuzz_target() {
   cp $(committed_findings "$target") "$seeds/" 2>/dev/null || true
   local log="$build/fuzz-$target.log"
   local status=0
-  "$build/fuzz_$target" -max_total_time="$seconds" -runs="$runs" -timeout="$(timeout_of "$target")" -rss_limit_mb=2048 \
+  "$build/fuzz_$target" -max_total_time="$seconds" -runs="$runs" -timeout="$hang_seconds" -rss_limit_mb=2048 \
     -max_len="$(max_len "$target")" -dict="$(dictionary "$target")" -artifact_prefix="$findings/" \
     -print_final_stats=1 "$run" "$corpus" "$seeds" >"$log" 2>&1 || status=$?
-  "$build/fuzz_$target" -merge=1 -timeout="$(timeout_of "$target")" "$corpus" "$run" >"$build/merge-$target.log" 2>&1 || true
+  "$build/fuzz_$target" -merge=1 -timeout="$hang_seconds" "$corpus" "$run" >"$build/merge-$target.log" 2>&1 || true
   report "$target" "$log" "$status" "$findings"
   return "$status"
 }
