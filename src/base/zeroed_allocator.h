@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdlib>
+#include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -41,5 +43,20 @@ struct ZeroedAllocator {
 // A table of `count` zeros whose pages are touched only when used.
 template <typename T>
 using ZeroedTable = std::vector<T, ZeroedAllocator<T>>;
+
+// An array of `count` zero records from calloc, or none when memory runs out: like new T[count](), but a
+// large array costs a page only where something is written. For records whose all-zero bytes are their
+// value-initialised state (integers, structs of integers).
+struct FreeMemory {
+  void operator()(void* memory) const { std::free(memory); }
+};
+template <typename T>
+using ZeroedArray = std::unique_ptr<T[], FreeMemory>;
+
+template <typename T>
+ZeroedArray<T> allocate_zeroed(std::size_t count) {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+  return ZeroedArray<T>(static_cast<T*>(std::calloc(count, sizeof(T))));
+}
 
 }  // namespace base

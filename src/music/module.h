@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/zeroed_allocator.h"
+
 namespace music {
 
 // One voice per channel in the mixer's pool of 256 voices.
@@ -67,7 +69,7 @@ static_assert(sizeof(PatternCell) == 5, "the replay steps through cells five byt
 struct Pattern {
   std::int32_t rows = 0;         // 1..65535
   std::int32_t stored_rows = 0;  // 0..rows: the rows `cells` holds
-  std::unique_ptr<PatternCell[]> cells;  // stored_rows x channel_count, row after row, channel after channel
+  base::ZeroedArray<PatternCell> cells;  // stored_rows x channel_count, row after row, channel after channel
 };
 
 // One row of empty cells for every channel a module may have: what the rows a pattern does not store hold.
