@@ -276,8 +276,8 @@ std::int32_t fillable_rows(const XmInput& in, std::int32_t rows, std::int32_t ch
 // One pattern header and its cells. The header's own length field and the packed size are not trusted
 // to place anything: the cells are read one after another, as many as rows x channels. `cells_left` is
 // what the patterns may still name. Only the rows the file can fill are stored; the others read as empty.
-// The stored cells start as zeros that take memory only where a cell is written, so a pattern that
-// breaks off early costs what it held.
+// The stored cells are zeros from calloc: of a large pattern that breaks off early, only the pages its
+// cells were written to cost anything.
 LoadResult read_pattern(XmInput& in, std::int32_t channel_count, Pattern& pattern, std::int64_t& cells_left) {
   in.skip(4);  // header length: the header is taken to be these 9 bytes
   in.skip(1);  // packing type
