@@ -14,7 +14,7 @@
 #include "engine3d/rasterizer.h"
 #include "support/temp_dir.h"
 #include "support/torus_mesh.h"
-#include "tools/png_file.h"
+#include "tools/files/png_file.h"
 
 namespace {
 

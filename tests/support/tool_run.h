@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/tool_command.h"
+#include "tools/cli/tool_command.h"
 
 namespace test_support {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "tools/file_bytes.h"
+#include "tools/files/file_bytes.h"
 
 namespace test_support {
 

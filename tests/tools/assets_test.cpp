@@ -10,9 +10,10 @@
 #include "shell/script_reader.h"
 #include "support/temp_dir.h"
 #include "tools/assets/asset_set.h"
-#include "tools/assets/mesh.h"
+#include "tools/assets/knot_mesh.h"
+#include "tools/object/object_report.h"
 #include "tools/assets/pictures.h"
-#include "tools/file_bytes.h"
+#include "tools/files/file_bytes.h"
 
 namespace {
 
@@ -109,17 +110,17 @@ TEST(DefaultAssets, ScrollTextsUseOnlyCharactersTheScrollFontHas) {
 }
 
 TEST(DefaultAssets, KnotIsClosedAndFacesInward) {
-  const tools::assets::Mesh knot = tools::assets::make_knot_mesh();
-  EXPECT_EQ(tools::assets::mesh_problem(knot), "");
+  const tools::Mesh knot = tools::assets::make_knot_mesh();
+  EXPECT_EQ(tools::object_text_flaws(tools::object_file_text(knot)), "");
   EXPECT_GE(knot.faces.size(), 500u);
   EXPECT_LE(knot.faces.size(), 3000u);
   // Turning one face breaks the orientation; dropping one opens the mesh.
-  tools::assets::Mesh turned = knot;
+  tools::Mesh turned = knot;
   std::swap(turned.faces[10].j, turned.faces[10].k);
-  EXPECT_NE(tools::assets::mesh_problem(turned), "");
-  tools::assets::Mesh open = knot;
+  EXPECT_EQ(tools::object_text_flaws(tools::object_file_text(turned)), "1 faces inside out");
+  tools::Mesh open = knot;
   open.faces.pop_back();
-  EXPECT_NE(tools::assets::mesh_problem(open), "");
+  EXPECT_EQ(tools::object_text_flaws(tools::object_file_text(open)), "3 open edges");
 }
 
 TEST(DefaultAssets, NfoPassesTheCheck) {

@@ -10,9 +10,9 @@
 
 #include "engine3d/object_loader.h"
 #include "tools/assets/pictures.h"
-#include "tools/image_import.h"
-#include "tools/object_import.h"
-#include "tools/object_report.h"
+#include "tools/image/image_import.h"
+#include "tools/object/object_import.h"
+#include "tools/object/object_report.h"
 
 namespace {
 

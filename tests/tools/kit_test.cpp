@@ -16,12 +16,12 @@
 #include "support/tool_run.h"
 #include "support/wav_samples.h"
 #include "support/xm_fixture.h"
-#include "tools/file_bytes.h"
-#include "tools/folder_check.h"
+#include "tools/files/file_bytes.h"
+#include "tools/kit/check_command.h"
 #include "tools/kit/kit_template.h"
-#include "tools/kit/kit_tool.h"
-#include "tools/preview.h"
-#include "tools/xm.h"
+#include "tools/kit/kit_command.h"
+#include "tools/capture/preview_command.h"
+#include "tools/xm/xm_command.h"
 
 namespace {
 

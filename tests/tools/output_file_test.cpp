@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "support/temp_dir.h"
-#include "tools/file_bytes.h"
-#include "tools/output_file.h"
+#include "tools/files/file_bytes.h"
+#include "tools/files/output_file.h"
 
 namespace {
 

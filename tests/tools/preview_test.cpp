@@ -11,13 +11,14 @@
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "shell/nfo_screen.h"
+#include "support/tool_run.h"
 #include "support/small_release.h"
 #include "support/temp_dir.h"
 #include "support/wav_samples.h"
-#include "tools/file_bytes.h"
-#include "tools/preview.h"
-#include "tools/tool_command.h"
-#include "tools/xm.h"
+#include "tools/files/file_bytes.h"
+#include "tools/capture/preview_command.h"
+#include "tools/cli/tool_command.h"
+#include "tools/xm/xm_command.h"
 
 namespace {
 
@@ -31,9 +32,7 @@ class PreviewTool : public ::testing::Test {
     test_support::write_small_release(folder);
   }
   int run(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    return tools::preview_main(static_cast<int>(argv.size()), argv.data());
+    return test_support::run_tool(tools::preview_command, std::move(args));
   }
   test_support::WorkingFolder folder;
 };
@@ -98,9 +97,7 @@ TEST_F(PreviewTool, AModuleRenderedAfterAWholeRunSoundsAsInAFreshSoundSystem) {
 
   std::vector<std::string> args = {"render", (folder.path() / "song.xm").string(),
                                     (folder.path() / "after.wav").string(), "--seconds", "2", "--loops", "3"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  ASSERT_EQ(tools::xm_main(static_cast<int>(argv.size()), argv.data()), tools::exit_ok);
+  ASSERT_EQ(test_support::run_tool(tools::xm_command, std::move(args)), tools::exit_ok);
   EXPECT_EQ(test_support::wav_samples(folder.path() / "after.wav"), fresh);
 }
 

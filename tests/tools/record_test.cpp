@@ -21,24 +21,24 @@
 #include "platform/headless/headless.h"
 #include "shell/frame_state.h"
 #include "shell/nfo_screen.h"
+#include "support/tool_run.h"
 #include "support/small_release.h"
 #include "support/temp_dir.h"
-#include "tools/file_bytes.h"
-#include "tools/preview.h"
-#include "tools/record.h"
-#include "tools/tool_command.h"
-#include "tools/xm.h"
+#include "tools/files/file_bytes.h"
+#include "tools/capture/preview_command.h"
+#include "tools/capture/record_command.h"
+#include "tools/cli/tool_command.h"
+#include "tools/xm/xm_command.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-int run_tool(int (*tool)(int, char**), std::vector<std::string> args) {
+// A command run on a fresh frame state, as a new process of the tool would start.
+int run_fresh(const tools::Command& command, std::vector<std::string> args) {
   shell::reset_frame_state();
   shell::nfo_state = shell::NfoScreenState{};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  return tool(static_cast<int>(argv.size()), argv.data());
+  return test_support::run_tool(command, std::move(args));
 }
 
 // Everything a shell command wrote on its standard output.
@@ -130,7 +130,7 @@ constexpr int press_ms = 3100;
 
 TEST_F(RecordTool, TwoSecondsAreExactlyTheirFramesAndTheirSound) {
   const fs::path video = folder.path() / "capture.mp4";
-  ASSERT_EQ(run_tool(tools::record_main, {video.string(), "--assets", folder.path().string(), "--seconds", "2",
+  ASSERT_EQ(run_fresh(tools::record_command, {video.string(), "--assets", folder.path().string(), "--seconds", "2",
                                           "--height", "240"}),
             tools::exit_ok);
   // 60 frames a second on a clock of whole milliseconds, the frame halved, the sound 44.1 kHz stereo.
@@ -154,13 +154,13 @@ TEST_F(RecordTool, TwoSecondsAreExactlyTheirFramesAndTheirSound) {
 TEST_F(RecordTool, FramesAndMusicAreThoseOfTheHeadlessRunAtTheSameTime) {
   // The song from its start, as xm render makes it.
   const fs::path song = folder.path() / "song.wav";
-  ASSERT_EQ(run_tool(tools::xm_main, {"render", "music.xm", song.string(), "--seconds", "1"}), tools::exit_ok);
+  ASSERT_EQ(run_fresh(tools::xm_command, {"render", "music.xm", song.string(), "--seconds", "1"}), tools::exit_ok);
   const std::vector<std::uint8_t> song_bytes = tools::read_file_bytes(song.string()).value_or(std::vector<std::uint8_t>{});
   ASSERT_GT(song_bytes.size(), 44u);
   const std::vector<float> alone = mono(std::string(song_bytes.begin() + 44, song_bytes.end()));
 
   const fs::path video = folder.path() / "capture.mp4";
-  ASSERT_EQ(run_tool(tools::record_main, {video.string(), "--assets", folder.path().string(), "--seconds", "4",
+  ASSERT_EQ(run_fresh(tools::record_command, {video.string(), "--assets", folder.path().string(), "--seconds", "4",
                                           "--fps", "50", "--height", "960", "--press",
                                           std::to_string(press_ms) + ":space"}),
             tools::exit_ok);
@@ -170,7 +170,7 @@ TEST_F(RecordTool, FramesAndMusicAreThoseOfTheHeadlessRunAtTheSameTime) {
   // random, so they are left out.)
   constexpr Area torus{55, 80, 170, 145};
   const fs::path pictures = folder.path() / "preview";
-  ASSERT_EQ(run_tool(tools::preview_main, {"--assets", folder.path().string(), "--out", pictures.string(),
+  ASSERT_EQ(run_fresh(tools::preview_command, {"--assets", folder.path().string(), "--out", pictures.string(),
                                            "--seconds", "3.92", "--every", "195", "--press",
                                            std::to_string(press_ms) + ":space"}),
             tools::exit_ok);
@@ -210,7 +210,7 @@ TEST_F(RecordTool, CtrlCStopsTheCaptureAndLeavesTheFileThatWasThere) {
     }
     if (!returned) kill(getpid(), SIGINT);
   });
-  const int code = run_tool(tools::record_main, {video.string(), "--assets", folder.path().string(), "--seconds",
+  const int code = run_fresh(tools::record_command, {video.string(), "--assets", folder.path().string(), "--seconds",
                                                  "60", "--height", "240"});
   returned = true;
   interrupter.join();
@@ -239,7 +239,7 @@ TEST_F(RecordTool, RefusesCommandLinesItCannotCapture) {
       {"out.mp4", "--height"},
   };
   for (const auto& args : cases) {
-    EXPECT_EQ(run_tool(tools::record_main, args), tools::exit_usage) << (args.empty() ? "" : args.back());
+    EXPECT_EQ(run_fresh(tools::record_command, args), tools::exit_usage) << (args.empty() ? "" : args.back());
   }
   EXPECT_FALSE(fs::exists(folder.path() / "out.mp4"));
 }

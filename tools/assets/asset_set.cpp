@@ -8,13 +8,12 @@
 
 #include "tools/assets/contact_sheet.h"
 #include "tools/assets/font_sheets.h"
-#include "tools/assets/mesh.h"
+#include "tools/assets/knot_mesh.h"
+#include "tools/object/object_report.h"
 #include "tools/assets/music_score.h"
 #include "tools/assets/pictures.h"
 #include "tools/assets/texts.h"
-#include "tools/command_line.h"
-#include "tools/file_bytes.h"
-#include "tools/tool_command.h"
+#include "tools/files/file_bytes.h"
 
 namespace tools::assets {
 namespace {
@@ -42,12 +41,13 @@ std::optional<IndexedImage> picture_of(const std::optional<IndexedImage>& given,
 // The recipe's object file text, or the knot's; none (after saying why) when the knot comes out broken.
 std::optional<std::string> object_text_of(const AssetRecipe& recipe, const char* tool) {
   if (recipe.object_text) return recipe.object_text;
-  const Mesh knot = make_knot_mesh();
-  if (const std::string problem = mesh_problem(knot); !problem.empty()) {
-    std::fprintf(stderr, "%s: the knot mesh is broken: %s\n", tool, problem.c_str());
+  std::string text = object_file_text(make_knot_mesh());
+  const std::string flaws = object_text_flaws(text);
+  if (!flaws.empty()) {
+    std::fprintf(stderr, "%s: the knot mesh is broken: %s\n", tool, flaws.c_str());
     return std::nullopt;
   }
-  return object_file_text(knot);
+  return text;
 }
 
 // The recipe's module, or the built-in tune composed; none (after saying why) when it cannot be composed.
@@ -97,20 +97,5 @@ bool generate_assets(const std::filesystem::path& dir, const AssetRecipe& recipe
   const SheetPictures pictures{*logo, *banner, *credits, blob, *large_font, *small_font};
   return write("preview.png", make_contact_sheet(pictures));
 }
-
-namespace {
-
-int make_assets(const std::string& folder) { return generate_assets(folder, {}, stdout) ? exit_ok : exit_failure; }
-
-void define_assets(CLI::App& command, CommandRun& run) {
-  auto folder = std::make_shared<std::string>();
-  command.add_option("OUTDIR", *folder, "the folder to make them in")->required();
-  run_on_request(command, run, folder, make_assets);
-}
-
-}  // namespace
-
-const Command assets_command = {"assets", "makes the default asset set (pictures, fonts, script, object, NFO)",
-                                define_assets};
 
 }  // namespace tools::assets

@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "tools/assets/font_sheets.h"
-#include "tools/assets/indexed_image.h"
+#include "tools/image/indexed_image.h"
 #include "tools/assets/pictures.h"
 #include "tools/assets/texts.h"
-#include "tools/tool_command.h"
 
 namespace tools::assets {
 
@@ -39,7 +38,5 @@ struct AssetRecipe {
 // False, with the reason on stderr after `tool`'s name, when a file cannot be made or written.
 bool generate_assets(const std::filesystem::path& dir, const AssetRecipe& recipe, std::FILE* progress,
                      const char* tool = "zarn-tool assets");
-
-extern const Command assets_command;
 
 }  // namespace tools::assets

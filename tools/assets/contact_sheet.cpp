@@ -7,7 +7,7 @@
 #include "base/rgb565.h"
 #include "scene/effect_tables.h"
 #include "scene/image_effects.h"
-#include "tools/png_file.h"
+#include "tools/files/png_file.h"
 
 namespace tools::assets {
 namespace {
@@ -16,7 +16,7 @@ constexpr int sheet_width = 1296;
 constexpr int sheet_height = 800;
 constexpr int margin = 8;
 
-constexpr Rgb background{24, 24, 30};
+constexpr Rgb888 background{24, 24, 30};
 
 // Pastes an indexed picture through its palette, each pixel as a zoom x zoom square.
 void paste(RgbCanvas& canvas, const IndexedImage& image, int left, int top, int zoom = 1) {
@@ -32,7 +32,7 @@ base::Image as_bitmap(const IndexedImage& image) {
   bitmap.bits_per_pixel = 8;
   bitmap.pitch = image.width;
   bitmap.pixels = image.pixels;
-  for (const Rgb& c : image.palette) bitmap.palette.push_back(c.r | (c.g << 8) | (c.b << 16));
+  for (const Rgb888& c : image.palette) bitmap.palette.push_back(c.r | (c.g << 8) | (c.b << 16));
   return bitmap;
 }
 
@@ -48,7 +48,7 @@ void paste_lit_logo(RgbCanvas& canvas, const IndexedImage& logo, int left, int t
   scene::draw_lit_logo(frame.data(), 7000, bitmap, *tables);
   for (int y = 0; y < base::frame_height; ++y) {
     for (int x = 0; x < base::frame_width; ++x) {
-      canvas.put(left + x, top + y, rgb888_of(frame[y * base::frame_width + x]));
+      canvas.put(left + x, top + y, base::unpack_rgb565(frame[y * base::frame_width + x]));
     }
   }
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/assets/indexed_image.h"
+#include "tools/image/indexed_image.h"
 
 namespace tools::assets {
 

@@ -40,7 +40,7 @@ constexpr ScrollFontShading even_shading{15, 15};
 // The sheet's palette shows the values in the font's own colours; the program colours glyphs from its
 // tables and never reads it.
 std::optional<IndexedImage> make_sheet(const SheetLayout& layout, const ScrollFontShading& shading,
-                                       Rgb (*colour)(int value)) {
+                                       Rgb888 (*colour)(int value)) {
   const GlyphRaster raster(dejavu_font("DejaVuSansMono-Bold.ttf"), layout.pixel_height);
   if (!raster.ok()) return std::nullopt;
   IndexedImage sheet(layout.sheet_width, layout.sheet_height);
@@ -63,8 +63,8 @@ std::optional<IndexedImage> make_sheet(const SheetLayout& layout, const ScrollFo
 
 const SheetLayout large_layout{16, 24, 25, 20, {"abcdefghijklmnopqrst", "uvwxyz0123456789.,:'", "-+*?!/() "}, 320, 72};
 
-Rgb large_font_colour(int k) { return {to_byte(5 * k), to_byte(16 * k), to_byte(5 * k)}; }
-Rgb small_font_colour(int k) { return {to_byte(8 * k), to_byte(8 * k), to_byte(16 * k)}; }
+Rgb888 large_font_colour(int k) { return {to_byte(5 * k), to_byte(16 * k), to_byte(5 * k)}; }
+Rgb888 small_font_colour(int k) { return {to_byte(8 * k), to_byte(8 * k), to_byte(16 * k)}; }
 
 }  // namespace
 

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "tools/assets/indexed_image.h"
+#include "tools/image/indexed_image.h"
 
 namespace tools::assets {
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "tools/code_page_437.h"
+#include "tools/nfo/code_page_437.h"
 
 namespace tools::assets {
 namespace {

@@ -13,12 +13,12 @@ namespace {
 
 // Text pictures use 16 coverage levels of 16 colours: entry c * 16 + g is colour g at coverage c / 15, so
 // the lettering is smoothed against the black it is drawn on.
-void fill_coverage_palette(IndexedImage& image, const std::vector<Rgb>& gradient_stops) {
+void fill_coverage_palette(IndexedImage& image, const std::vector<Rgb888>& gradient_stops) {
   IndexedImage ramp(1, 1);
   fill_palette_ramp(ramp, 0, 15, gradient_stops);
   for (int c = 0; c < 16; ++c) {
     for (int g = 0; g < 16; ++g) {
-      const Rgb& colour = ramp.palette[g];
+      const Rgb888& colour = ramp.palette[g];
       image.palette[c * 16 + g] = {to_byte(colour.r * c / 15.0), to_byte(colour.g * c / 15.0),
                                    to_byte(colour.b * c / 15.0)};
     }
@@ -134,7 +134,7 @@ std::string banner_lettering_problem(const std::string& text, bool subtitle) {
 
 std::string credits_text_problem(const std::string& text) { return lettering_problem(credits_letters, text); }
 
-void fill_logo_palette(IndexedImage& logo, const std::vector<Rgb>& colours) { fill_palette_ramp(logo, 0, 255, colours); }
+void fill_logo_palette(IndexedImage& logo, const std::vector<Rgb888>& colours) { fill_palette_ramp(logo, 0, 255, colours); }
 
 std::optional<IndexedImage> make_logo(const LogoDesign& design) {
   constexpr int w = logo_width, h = logo_height;
@@ -203,7 +203,7 @@ std::optional<IndexedImage> make_banner(const BannerDesign& design) {
   return banner;
 }
 
-void draw_gold_rule(IndexedImage& credits, const std::vector<Rgb>& gold) {
+void draw_gold_rule(IndexedImage& credits, const std::vector<Rgb888>& gold) {
   // Entries 1..15 sit where text has no coverage: they hold the gold of the top rule instead.
   fill_palette_ramp(credits, 1, 15, gold);
   // The rule is brightest at the objects' pixel and fades toward both ends.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/assets/indexed_image.h"
+#include "tools/image/indexed_image.h"
 
 namespace tools::assets {
 
@@ -26,19 +26,19 @@ struct LogoDesign {
   std::string tagline = "SOFTWARE RENDERED";
   // The plate's deep colour first, the letter tops' last; each brighter (R + G + B) than the one before,
   // since the lit logo reads the relief from the palette's brightness.
-  std::vector<Rgb> colours = {{6, 8, 24}, {28, 40, 88}, {70, 96, 150}, {140, 150, 175}, {215, 200, 170}, {255, 240, 210}};
+  std::vector<Rgb888> colours = {{6, 8, 24}, {28, 40, 88}, {70, 96, 150}, {140, 150, 175}, {215, 200, 170}, {255, 240, 210}};
 };
 struct BannerDesign {
   std::string lettering = "ZARN";
   std::string subtitle = "- RELEASE  GROUP  OF  DISTINCTION -";
   // The chrome gradient: the lettering's darkest colour (the floor below the horizon) to its brightest.
-  std::vector<Rgb> chrome = {{20, 30, 90}, {60, 110, 200}, {170, 210, 255}, {255, 255, 255}};
+  std::vector<Rgb888> chrome = {{20, 30, 90}, {60, 110, 200}, {170, 210, 255}, {255, 255, 255}};
 };
 struct CreditsDesign {
   std::string text = "CODE . GFX . MUSIC   BY   ZARN";
-  std::vector<Rgb> chrome = {{40, 60, 120}, {120, 170, 230}, {220, 235, 255}};
+  std::vector<Rgb888> chrome = {{40, 60, 120}, {120, 170, 230}, {220, 235, 255}};
   // The rule along the top, dark at its ends to its brightest, the 3D objects' colour, at pixel 257.
-  std::vector<Rgb> gold = {{40, 24, 6}, {150, 90, 20}, {235, 160, 60}};
+  std::vector<Rgb888> gold = {{40, 24, 6}, {150, 90, 20}, {235, 160, 60}};
 };
 
 // Why the text cannot be lettered on a picture `width` pixels wide (it is wider, or a font has no glyph
@@ -63,9 +63,9 @@ std::optional<IndexedImage> make_banner(const BannerDesign& design = {});
 std::optional<IndexedImage> make_credits(const CreditsDesign& design = {});
 
 // The palette of the logo: entries 0..255 as a smooth run through `colours`.
-void fill_logo_palette(IndexedImage& logo, const std::vector<Rgb>& colours);
+void fill_logo_palette(IndexedImage& logo, const std::vector<Rgb888>& colours);
 
 // Entries 1..15 as the gold ramp and the rule along row 0 of `credits`, brightest at the objects' pixel.
-void draw_gold_rule(IndexedImage& credits, const std::vector<Rgb>& gold);
+void draw_gold_rule(IndexedImage& credits, const std::vector<Rgb888>& gold);
 
 }  // namespace tools::assets

@@ -15,18 +15,17 @@
 #include "music/memory_file.h"
 #include "music/xm_loader.h"
 #include "shell/nfo_check.h"
-#include "tools/code_page_437.h"
-#include "tools/file_bytes.h"
-#include "tools/image_import.h"
-#include "tools/object_import.h"
-#include "tools/object_report.h"
+#include "tools/nfo/code_page_437.h"
+#include "tools/files/file_bytes.h"
+#include "tools/image/image_import.h"
+#include "tools/object/object_import.h"
+#include "tools/object/object_report.h"
 
 namespace tools::kit {
 namespace {
 
 namespace fs = std::filesystem;
 using assets::AssetRecipe;
-using assets::Rgb;
 
 // What a key holds: text, a file's path (relative to the kit), a list of colours, or a shade 1..15.
 enum class Kind { text, path, colours, shade };
@@ -162,7 +161,7 @@ class KitReader {
 
   // The picture of a slot from the kit's image key, if it has one; `lettering_keys` may not be given too.
   bool picture(const char* section, ImageSlot slot, std::initializer_list<const char*> lettering_keys,
-               const std::vector<Rgb>& gold, std::optional<assets::IndexedImage>& into) {
+               const std::vector<Rgb888>& gold, std::optional<IndexedImage>& into) {
     const auto path = text(section, "image");
     if (!path) return true;
     for (const char* key : lettering_keys) {
@@ -217,7 +216,7 @@ class KitReader {
 
   // A colour list at colours.key into `into`: two to sixteen "#rrggbb" stops, each at least as bright as
   // the one before when `rising`.
-  bool colour_list(const char* key, std::vector<Rgb>& into, bool rising) {
+  bool colour_list(const char* key, std::vector<Rgb888>& into, bool rising) {
     const toml::node* node = find("colours", key);
     if (!node) return true;
     const toml::array& list = *node->as_array();
@@ -225,7 +224,7 @@ class KitReader {
     if (list.size() < 2 || list.size() > max_colour_stops) {
       return fail(full, line_of(*node), "needs from 2 to " + std::to_string(max_colour_stops) + " colours");
     }
-    std::vector<Rgb> stops;
+    std::vector<Rgb888> stops;
     for (const toml::node& item : list) {
       const auto colour = colour_of(item);
       if (!colour) return fail(full, line_of(item), "each colour is \"#rrggbb\" (six hexadecimal digits)");
@@ -240,16 +239,16 @@ class KitReader {
     return true;
   }
 
-  static int brightness(Rgb c) { return c.r + c.g + c.b; }
+  static int brightness(Rgb888 c) { return c.r + c.g + c.b; }
 
-  static std::optional<Rgb> colour_of(const toml::node& item) {
+  static std::optional<Rgb888> colour_of(const toml::node& item) {
     const auto text = item.value<std::string>();
     if (!text || text->size() != 7 || (*text)[0] != '#') return std::nullopt;
     for (std::size_t i = 1; i < 7; ++i) {
       if (!std::isxdigit(static_cast<unsigned char>((*text)[i]))) return std::nullopt;
     }
     const unsigned long value = std::stoul(text->substr(1), nullptr, 16);
-    return Rgb{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
+    return Rgb888{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
                static_cast<std::uint8_t>(value)};
   }
 

@@ -5,12 +5,11 @@
 #include <vector>
 
 #include "tools/assets/asset_set.h"
-#include "tools/code_page_437.h"
+#include "tools/nfo/code_page_437.h"
 
 namespace tools::kit {
 namespace {
 
-using assets::Rgb;
 
 // A TOML basic string: quotes and backslashes escaped.
 std::string quoted(const std::string& text) {
@@ -22,7 +21,7 @@ std::string quoted(const std::string& text) {
   return out + "\"";
 }
 
-std::string colour_list(const std::vector<Rgb>& colours) {
+std::string colour_list(const std::vector<Rgb888>& colours) {
   std::string out = "[";
   for (std::size_t i = 0; i < colours.size(); ++i) {
     char hex[16];

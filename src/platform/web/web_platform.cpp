@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "base/frame_geometry.h"
+#include "base/rgb565.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -54,15 +55,14 @@ struct WebPage {
 // Never destroyed: the page may call in (a key, a drawn frame) while the program's exit runs.
 WebPage& page = *new WebPage;
 
-// RGBA as the canvas takes it (bytes R, G, B, A in memory) of every RGB565 value; each 5 or 6 bit
-// channel is widened by repeating its top bits, so that full white stays 255.
+// RGBA as the canvas takes it (bytes R, G, B, A in memory) of every RGB565 value, widened as every
+// picture of the program is.
 const std::array<std::uint32_t, 65536>& rgba_of_rgb565() {
   static const auto table = [] {
     auto values = std::make_unique<std::array<std::uint32_t, 65536>>();
     for (std::uint32_t pixel = 0; pixel < 65536; ++pixel) {
-      const std::uint32_t r5 = pixel >> 11, g6 = (pixel >> 5) & 63, b5 = pixel & 31;
-      const std::uint32_t r = (r5 << 3) | (r5 >> 2), g = (g6 << 2) | (g6 >> 4), b = (b5 << 3) | (b5 >> 2);
-      (*values)[pixel] = 0xFF000000u | (b << 16) | (g << 8) | r;
+      const base::Rgb888 c = base::unpack_rgb565(static_cast<std::uint16_t>(pixel));
+      (*values)[pixel] = 0xFF000000u | (std::uint32_t{c.b} << 16) | (std::uint32_t{c.g} << 8) | c.r;
     }
     return values;
   }();

@@ -1,0 +1,103 @@
+// zarn-tool import image IN --as SLOT OUT.bmp and import object IN.obj OUT.3d.
+#include "tools/kit/import_command.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine3d/object_loader.h"
+#include "tools/assets/pictures.h"
+#include "tools/cli/command_line.h"
+#include "tools/files/file_bytes.h"
+#include "tools/image/image_import.h"
+#include "tools/object/object_import.h"
+#include "tools/cli/tool_command.h"
+
+namespace tools {
+namespace {
+
+struct ImageRequest {
+  std::string in;
+  std::string slot;
+  std::string out;
+};
+
+int fail(const char* command, const std::string& why) {
+  std::fprintf(stderr, "zarn-tool import %s: %s\n", command, why.c_str());
+  return exit_failure;
+}
+
+int image(const ImageRequest& request) {
+  std::string failure;
+  const auto file = read_file_bytes(request.in, &failure);
+  if (!file) return fail("image", failure);
+  const auto imported = import_image(*file, request.in, *image_slot_named(request.slot), assets::CreditsDesign{}.gold,
+                                     failure);
+  if (!imported) return fail("image", failure);
+  if (!write_file_bytes(request.out, encode_bmp8(imported->picture), failure)) return fail("image", failure);
+  std::printf("%s\n%s: %dx%d, 8 bits\n", imported->summary.c_str(), request.out.c_str(), imported->picture.width,
+              imported->picture.height);
+  return exit_ok;
+}
+
+struct ObjectRequest {
+  std::string in;
+  std::string out;
+};
+
+int object(const ObjectRequest& request) {
+  std::string failure;
+  const auto file = read_file_bytes(request.in, &failure);
+  if (!file) return fail("object", failure);
+  if (file->size() > static_cast<std::size_t>(engine3d::object_max_file_bytes)) {
+    return fail("object", request.in + " is larger than the intro takes an object file");
+  }
+  std::vector<std::string> report;
+  const auto text = import_object(std::string(file->begin(), file->end()), request.in, report);
+  if (!text) {
+    for (const std::string& line : report) fail("object", line);
+    return fail("object", request.out + " not written");
+  }
+  for (const std::string& line : report) std::printf("%s\n", line.c_str());
+  if (!write_file_bytes(request.out, std::vector<std::uint8_t>(text->begin(), text->end()), failure)) {
+    return fail("object", failure);
+  }
+  std::printf("%s: written\n", request.out.c_str());
+  return exit_ok;
+}
+
+void define_image(CLI::App& import, CommandRun& run) {
+  CLI::App* command = import.add_subcommand(
+      "image", "makes a PNG or JPEG into the 8-bit bitmap of a picture slot: logo, banner, credits or blob");
+  auto request = std::make_shared<ImageRequest>();
+  command->add_option("IN", request->in, "the PNG or JPEG picture")->required();
+  command->add_option("--as", request->slot, "the slot: logo (logo.bmp), banner (zarn.bmp), credits (credits.bmp), blob (blob.bmp)")
+      ->required()
+      ->type_name("SLOT")
+      ->check(CLI::IsMember({"logo", "banner", "credits", "blob"}));
+  command->add_option("OUT.bmp", request->out, "the bitmap to write")->required();
+  run_on_request(*command, run, request, image);
+}
+
+void define_object(CLI::App& import, CommandRun& run) {
+  CLI::App* command = import.add_subcommand(
+      "object", "makes a Wavefront OBJ model into the intro's object file: triangulated, centred, scaled, checked");
+  auto request = std::make_shared<ObjectRequest>();
+  command->add_option("IN.obj", request->in, "the OBJ model")->required();
+  command->add_option("OUT.3d", request->out, "the object file to write")->required();
+  run_on_request(*command, run, request, object);
+}
+
+void define_import(CLI::App& command, CommandRun& run) {
+  command.require_subcommand(1);
+  define_image(command, run);
+  define_object(command, run);
+}
+
+}  // namespace
+
+const Command import_command = {"import", "makes a group's own picture or 3D model into a file the intro reads",
+                                define_import};
+
+}  // namespace tools
