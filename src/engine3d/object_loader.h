@@ -15,12 +15,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/asset_files.h"
 #include "base/load_result.h"
 #include "engine3d/object3d.h"
 
 namespace engine3d {
 
-inline constexpr const char* object_file_name = "3d-obj.3d";
+inline constexpr const char* object_file_name = base::object_file_name;
 // What start-up shows when the object cannot be loaded, with the caption "ZARN".
 inline constexpr const char* object_missing_message = "Can't find data file 3d-obj.3d";
 inline constexpr const char* object_malformed_message = "Bad data file 3d-obj.3d";

@@ -6,13 +6,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/asset_files.h"
 #include "base/shade_table.h"
 
 namespace engine3d {
 
 struct Object3D;
 
-inline constexpr const char* object_texture_file_name = "credits.bmp";
+inline constexpr const char* object_texture_file_name = base::credits_file_name;
 
 // An 8-bit texture seen as a map 256 texels wide: texel (u, v) is byte (u + 256·v) modulo 65536.
 // Every index a 16.16 coordinate can produce lies inside it.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/asset_files.h"
 #include "base/frame_geometry.h"
 #include "base/rgb565.h"
 #include "shell/bmp_reader.h"
@@ -92,7 +93,7 @@ std::int32_t BitmapFont::text_width(const char* text) const {
 }
 
 void create_large_font() {
-  large_font = BitmapFont("chars.bmp");
+  large_font = BitmapFont(base::large_font_file_name);
   large_font.set_clip(7, 0, 635, 480);
   large_font.map_glyph_rows({"abcdefghijklmnopqrst", "uvwxyz0123456789.,:'", "-+*?!/() "}, 16, 24);
   // Capitals share the cells of the small letters: the font has one case.
@@ -102,7 +103,7 @@ void create_large_font() {
 }
 
 void create_small_font() {
-  small_font = BitmapFont("chars2.bmp");
+  small_font = BitmapFont(base::small_font_file_name);
   small_font.set_clip(0, 0, 640, 480);
   small_font.map_glyph_rows({"abcdefghijklmnopqrstuvwxyz0123456789:;/-", "().,?!\"'#+ "}, 8, 14);
   small_font.map_glyph_rows({"ABCDEFGHIJKLMNOPQRSTUVWXYZ"}, 8, 14);

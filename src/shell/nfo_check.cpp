@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/asset_files.h"
 #include "base/regular_file.h"
 
 namespace shell {
@@ -107,7 +108,7 @@ NfoCheckResult check_nfo_file(const char* path) {
 }
 
 NfoCheckResult check_nfo_files() {
-  for (const char* name : nfo_file_names) {
+  for (const char* name : base::nfo_file_names) {
     NfoCheckResult result = check_nfo_file(name);
     if (!result.file.empty()) return result;
   }

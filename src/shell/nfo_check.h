@@ -17,8 +17,6 @@ inline constexpr std::size_t nfo_trailer_size = 18;
 // Far above any real NFO (a few kilobytes of text art). A larger file fails at once instead of holding the
 // frame thread while it is read: the check runs inside one frame of the NFO screen.
 inline constexpr long long nfo_max_bytes = 1 << 20;
-// Looked for in the current directory in this order; the first that opens is checked.
-inline constexpr std::array<const char*, 3> nfo_file_names = {"ZARN.NFO", "ZARNVEKO.NFO", "ZARNQIX.NFO"};
 
 enum NfoVerdict : std::int32_t { nfo_verdict_missing = 0, nfo_verdict_passed = 1, nfo_verdict_failed = 2 };
 

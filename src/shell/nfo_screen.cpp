@@ -71,9 +71,9 @@ void nfo_screen(float seconds) {
   }
   if (elapsed_ms() > nfo_verdict_delay_ms) {
     const VerdictText& text = verdict_text(nfo_state.verdict);
-    draw_small_text(text.line_200, 10, 200);
-    draw_small_text(text.line_220, 10, 220);
-    draw_small_text(text.line_250, 10, 250);
+    draw_small_text(text.verdict, 10, 200);
+    draw_small_text(text.release, 10, 220);
+    draw_small_text(text.key_hint, 10, 250);
     follow_verdict_key(nfo_state.verdict);
   }
   draw_shaded_image(frame, 239, 435, scene::credits_image);

@@ -21,11 +21,11 @@ inline constexpr std::uint32_t nfo_verdict_delay_ms = 3000;
 // Draws and presents one frame at `seconds` on the frame loop's clock; may set `run_mode` from the keys.
 void nfo_screen(float seconds);
 
-// The three lines shown under a verdict.
+// The three lines shown under a verdict, at rows 200, 220 and 250.
 struct VerdictText {
-  const char* line_200;
-  const char* line_220;
-  const char* line_250;
+  const char* verdict;   // what the check found: "CRC Check passed!"
+  const char* release;   // what that says of the release
+  const char* key_hint;  // the key that goes on
 };
 const VerdictText& verdict_text(NfoVerdict verdict);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/asset_files.h"
 #include "base/regular_file.h"
 #include "platform/platform.h"
 
@@ -66,7 +67,7 @@ base::LoadResult read_script_file(const char* path, ScriptText& script) {
 }
 
 int load_script() {
-  if (read_script_file("zarn.dat", script_text).loaded()) return 1;
+  if (read_script_file(base::script_file_name, script_text).loaded()) return 1;
   platform::message_box("Can't find data file zarn.dat", "ZARN");
   return 0;
 }

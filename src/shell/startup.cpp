@@ -7,6 +7,7 @@
 #include <future>
 #include <thread>
 
+#include "base/asset_files.h"
 #include "base/load_result.h"
 #include "base/rgb565.h"
 #include "engine3d/intro_objects.h"
@@ -61,17 +62,17 @@ int load_assets() {
   allocate_frame_buffer();
   if (!load_script()) return 0;
   // Opens the sound output before any picture is read; its failure has shown its message and ends the program.
-  if (!music::sound_start("music.xm")) {
+  if (!music::sound_start(base::music_file_name)) {
     frame_state.running = 0;
     return 0;
   }
   // Missing bitmaps are not reported: each effect draws nothing, or black, without its picture.
   scene::create_large_font();
   scene::create_small_font();
-  load_bmp("logo.bmp", scene::logo_image);
-  scene::load_shaded_image("blob.bmp", scene::blob_image);
-  scene::load_shaded_image("zarn.bmp", scene::zarn_image);
-  scene::load_shaded_image("credits.bmp", scene::credits_image);
+  load_bmp(base::logo_file_name, scene::logo_image);
+  scene::load_shaded_image(base::blob_file_name, scene::blob_image);
+  scene::load_shaded_image(base::banner_file_name, scene::zarn_image);
+  scene::load_shaded_image(base::credits_file_name, scene::credits_image);
   set_up_blended_presentation();
   scene::reset_particles();
   scene::fill_saturating_double_table();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shell/nfo_check.h"
+#include "base/asset_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -60,7 +61,7 @@ TEST(NfoCheck, FirstFileThatOpensIsTheOneChecked) {
       {{"ZARN.NFO"}, {"ZARNVEKO.NFO", "ZARNQIX.NFO"}, shell::nfo_verdict_passed, "ZARN.NFO"},
   };
   for (const Case& c : cases) {
-    for (const char* name : shell::nfo_file_names) std::filesystem::remove(name);
+    for (const char* name : base::nfo_file_names) std::filesystem::remove(name);
     for (const char* name : c.good_files) folder.write(name, good);
     for (const char* name : c.bad_files) folder.write(name, bad);
     const auto result = shell::check_nfo_files();

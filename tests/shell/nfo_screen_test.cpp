@@ -113,12 +113,12 @@ TEST_F(NfoScreenTest, CheckRunsOnceInTheFirstFrame) {
 }
 
 TEST(VerdictText, LinesOfEachVerdict) {
-  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_missing).line_200, "Unable to locate any ZARN NFO file!");
-  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_passed).line_220, "This release is an official ZARN release!");
-  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_passed).line_250, "Press -SPACE- to continue!");
-  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_failed).line_200, "CRC Check failed!");
-  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_failed).line_250, "Press -ESCAPE- to continue!");
-  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_missing).line_250, "Press -ESCAPE- to exit!");
+  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_missing).verdict, "Unable to locate any ZARN NFO file!");
+  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_passed).release, "This release is an official ZARN release!");
+  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_passed).key_hint, "Press -SPACE- to continue!");
+  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_failed).verdict, "CRC Check failed!");
+  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_failed).key_hint, "Press -ESCAPE- to continue!");
+  EXPECT_STREQ(shell::verdict_text(shell::nfo_verdict_missing).key_hint, "Press -ESCAPE- to exit!");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/asset_files.h"
 #include "tools/assets/contact_sheet.h"
 #include "tools/assets/font_sheets.h"
 #include "tools/assets/knot_mesh.h"
@@ -87,12 +88,12 @@ bool generate_assets(const std::filesystem::path& dir, const AssetRecipe& recipe
   const auto write = [&](const char* name, const std::vector<std::uint8_t>& bytes) {
     return write_file(dir / name, bytes, progress, tool);
   };
-  const bool written = write("logo.bmp", encode_bmp8(*logo)) && write("blob.bmp", encode_bmp8(blob)) &&
-                       write("zarn.bmp", encode_bmp8(*banner)) && write("credits.bmp", encode_bmp8(*credits)) &&
-                       write("chars.bmp", encode_bmp8(*large_font)) && write("chars2.bmp", encode_bmp8(*small_font)) &&
-                       write("zarn.dat", bytes_of(make_script(recipe.greetings, recipe.credits_line))) &&
-                       write("3d-obj.3d", bytes_of(*object)) && write("ZARN.NFO", make_nfo(recipe.nfo_text)) &&
-                       write("music.xm", *tune);
+  const bool written = write(base::logo_file_name, encode_bmp8(*logo)) && write(base::blob_file_name, encode_bmp8(blob)) &&
+                       write(base::banner_file_name, encode_bmp8(*banner)) && write(base::credits_file_name, encode_bmp8(*credits)) &&
+                       write(base::large_font_file_name, encode_bmp8(*large_font)) && write(base::small_font_file_name, encode_bmp8(*small_font)) &&
+                       write(base::script_file_name, bytes_of(make_script(recipe.greetings, recipe.credits_line))) &&
+                       write(base::object_file_name, bytes_of(*object)) && write(base::nfo_file_names[0], make_nfo(recipe.nfo_text)) &&
+                       write(base::music_file_name, *tune);
   if (!written) return false;
   const SheetPictures pictures{*logo, *banner, *credits, blob, *large_font, *small_font};
   return write("preview.png", make_contact_sheet(pictures));

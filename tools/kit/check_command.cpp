@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/asset_files.h"
 #include "base/image.h"
 #include "engine3d/object_loader.h"
 #include "engine3d/object_texture.h"
@@ -63,42 +64,42 @@ std::string area_words(DrawnArea area) {
 
 FileCheck check_script() {
   shell::ScriptText script;
-  const base::LoadResult result = shell::read_script_file("zarn.dat", script);
+  const base::LoadResult result = shell::read_script_file(base::script_file_name, script);
   if (!result.loaded()) {
-    return row("zarn.dat", "cannot be opened", "shows \"Can't find data file zarn.dat\" and ends", FileOutcome::ends);
+    return row(base::script_file_name, "cannot be opened", "shows \"Can't find data file zarn.dat\" and ends", FileOutcome::ends);
   }
   const std::string& upper = script.parts[0];
   const std::string& lower = script.parts[1];
   const std::string reader = "script: upper line " + std::to_string(upper.size()) + " characters, lower " +
                              std::to_string(lower.size());
   if (upper.empty() && lower.empty()) {
-    return row("zarn.dat", reader + " (no ZARNSTART on its first line?)", "runs with both scroll lines empty",
+    return row(base::script_file_name, reader + " (no ZARNSTART on its first line?)", "runs with both scroll lines empty",
                FileOutcome::falls_back);
   }
   scene::create_large_font();
   const auto no_glyph = [](char c) { return c != '\n' && scene::large_font.glyph(static_cast<unsigned char>(c)).width == 0; };
   const auto missing = std::count_if(upper.begin(), upper.end(), no_glyph) + std::count_if(lower.begin(), lower.end(), no_glyph);
   if (missing > 0) {
-    return row("zarn.dat", reader, "scrolls them, leaving out " + std::to_string(missing) +
+    return row(base::script_file_name, reader, "scrolls them, leaving out " + std::to_string(missing) +
                " characters the scroll font has no glyph for", FileOutcome::falls_back);
   }
   if (upper.empty() || lower.empty()) {
-    return row("zarn.dat", reader, std::string("scrolls them, the ") + (upper.empty() ? "upper" : "lower") +
+    return row(base::script_file_name, reader, std::string("scrolls them, the ") + (upper.empty() ? "upper" : "lower") +
                " line empty", FileOutcome::falls_back);
   }
-  return row("zarn.dat", reader, "scrolls them", FileOutcome::as_intended);
+  return row(base::script_file_name, reader, "scrolls them", FileOutcome::as_intended);
 }
 
 FileCheck check_music() {
   music::install_memory_file();
   base::LoadResult result;
-  const music::OwnedModule module = music::load_module("music.xm", result);
+  const music::OwnedModule module = music::load_module(base::music_file_name, result);
   if (!module) {
     const std::string reader = result.status == base::LoadStatus::cannot_open ? "cannot be opened"
                                                                                : "refused: " + result.reason;
-    return row("music.xm", reader, "runs without music", FileOutcome::falls_back);
+    return row(base::music_file_name, reader, "runs without music", FileOutcome::falls_back);
   }
-  return row("music.xm",
+  return row(base::music_file_name,
              "XM module, " + std::to_string(module->channel_count) + " channels, " +
                  std::to_string(module->song_length) + " orders",
              "plays it from the intro's first frame", FileOutcome::as_intended);
@@ -120,12 +121,12 @@ FileCheck check_font(const char* file, DrawnArea sheet, const char* drawn) {
 
 FileCheck check_logo() {
   base::Image image;
-  const std::string reader = read_bitmap("logo.bmp", image);
+  const std::string reader = read_bitmap(base::logo_file_name, image);
   if (!scene::logo_is_usable(image)) {
-    return row("logo.bmp", reader, "draws a black logo (it needs 640x480, 8 bits, with a palette)",
+    return row(base::logo_file_name, reader, "draws a black logo (it needs 640x480, 8 bits, with a palette)",
                FileOutcome::falls_back);
   }
-  return row("logo.bmp", reader, "lights it as the bump-mapped logo", FileOutcome::as_intended);
+  return row(base::logo_file_name, reader, "lights it as the bump-mapped logo", FileOutcome::as_intended);
 }
 
 // A shaded image: blob.bmp, zarn.bmp, credits.bmp.
@@ -144,9 +145,9 @@ FileCheck check_shaded(const char* file, DrawnArea area, const char* drawn) {
 
 // credits.bmp is also the 3D objects' texture.
 FileCheck check_credits() {
-  FileCheck strip = check_shaded("credits.bmp", credits_area, "credits strip");
+  FileCheck strip = check_shaded(base::credits_file_name, credits_area, "credits strip");
   auto object = std::make_unique<engine3d::Object3D>();
-  if (!engine3d::load_object_shades(*object, "credits.bmp")) {
+  if (!engine3d::load_object_shades(*object, base::credits_file_name)) {
     strip.intro += "; the 3D objects in grey (their colour is pixel byte 257 of an 8-bit strip)";
     strip.outcome = FileOutcome::falls_back;
   }
@@ -175,9 +176,9 @@ FileCheck check_object() {
 FileCheck check_nfo() {
   const shell::NfoCheckResult result = shell::check_nfo_files();
   const shell::VerdictText& text = shell::verdict_text(result.verdict);
-  const std::string verdict = std::string("shows \"") + text.line_200 + "\"";
+  const std::string verdict = std::string("shows \"") + text.verdict + "\"";
   if (result.verdict == shell::nfo_verdict_missing) {
-    return {"ZARN.NFO", false, "none of ZARN.NFO, ZARNVEKO.NFO, ZARNQIX.NFO opens", verdict + "; Escape ends it",
+    return {base::nfo_file_names[0], false, "none of ZARN.NFO, ZARNVEKO.NFO, ZARNQIX.NFO opens", verdict + "; Escape ends it",
             FileOutcome::ends};
   }
   std::string reader = "checksum " + result.computed + ", trailer " + (result.expected.empty() ? "-" : result.expected);
@@ -263,11 +264,11 @@ std::vector<FileCheck> check_folder(const std::string& dir) {
   if (folder.error()) return {};
   return {check_script(),
           check_music(),
-          check_font("chars.bmp", large_sheet, "scroll lines"),
-          check_font("chars2.bmp", small_sheet, "NFO screen's text"),
+          check_font(base::large_font_file_name, large_sheet, "scroll lines"),
+          check_font(base::small_font_file_name, small_sheet, "NFO screen's text"),
           check_logo(),
-          check_shaded("blob.bmp", blob_area, "blobs"),
-          check_shaded("zarn.bmp", banner_area, "NFO screen's banner"),
+          check_shaded(base::blob_file_name, blob_area, "blobs"),
+          check_shaded(base::banner_file_name, banner_area, "NFO screen's banner"),
           check_credits(),
           check_object(),
           check_nfo()};

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <memory>
 
+#include "base/asset_files.h"
 #include "base/load_result.h"
 #include "engine3d/object_loader.h"
 #include "music/memory_file.h"
@@ -321,7 +322,7 @@ class KitReader {
     // Loaded as the intro loads it: a module the intro refuses would leave the intro silent.
     music::install_served_bytes(*bytes);
     base::LoadResult result;
-    const music::OwnedModule module = music::load_module("music.xm", result);
+    const music::OwnedModule module = music::load_module(base::music_file_name, result);
     if (!module) return fail("music.file", line("music", "file"), "the intro's loader refuses it: " + result.reason);
     std::fprintf(progress_, "%s: loads as the intro loads it\n", text("music", "file")->c_str());
     recipe.music = std::move(*bytes);

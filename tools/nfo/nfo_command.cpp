@@ -48,7 +48,7 @@ int check(const std::string& path) {
   }
   const shell::VerdictText& text = shell::verdict_text(result.verdict);
   std::printf("file:     %s\ncomputed: %s\nexpected: %s\n%s\n%s\n", path.c_str(), result.computed.c_str(),
-              result.expected.c_str(), text.line_200, text.line_220);
+              result.expected.c_str(), text.verdict, text.release);
   return result.verdict == shell::nfo_verdict_passed ? exit_ok : exit_failure;
 }
 
