@@ -76,7 +76,7 @@ void nfo_screen(float seconds) {
     draw_small_text(text.key_hint, 10, 250);
     follow_verdict_key(nfo_state.verdict);
   }
-  draw_shaded_image(frame, 239, 435, scene::credits_image);
+  draw_shaded_image(frame, credits_strip_x, credits_strip_y, scene::credits_image);
   present_blended(frame);
 }
 

@@ -21,6 +21,11 @@ inline constexpr std::uint32_t nfo_verdict_delay_ms = 3000;
 // Draws and presents one frame at `seconds` on the frame loop's clock; may set `run_mode` from the keys.
 void nfo_screen(float seconds);
 
+// Where the NFO screen draws the credits strip's top left corner: the strip may reach the frame's
+// right and bottom edges from there.
+inline constexpr int credits_strip_x = 239;
+inline constexpr int credits_strip_y = 435;
+
 // The three lines shown under a verdict, at rows 200, 220 and 250.
 struct VerdictText {
   const char* verdict;   // what the check found: "CRC Check passed!"

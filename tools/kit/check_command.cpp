@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/asset_files.h"
+#include "base/frame_geometry.h"
 #include "base/image.h"
 #include "engine3d/object_loader.h"
 #include "engine3d/object_texture.h"
@@ -32,7 +33,8 @@ struct DrawnArea {
 };
 constexpr DrawnArea blob_area{30, 120};       // ten blobs with their corners up to column 610, row 360
 constexpr DrawnArea banner_area{640, 170};    // at the top of the NFO screen, above its lines at row 170
-constexpr DrawnArea credits_area{401, 45};    // at (239, 435)
+constexpr DrawnArea credits_area{base::frame_width - shell::credits_strip_x,
+                                 base::frame_height - shell::credits_strip_y};
 // The glyph sheets hold their cells from the top left: 20 x 3 cells of 16x24, and 40 x 2 cells of 8x14.
 constexpr DrawnArea large_sheet{320, 72};
 constexpr DrawnArea small_sheet{320, 28};
