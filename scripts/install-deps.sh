@@ -9,11 +9,12 @@ set -euo pipefail
 play_packages=(
   g++ cmake ninja-build pkg-config    # the build
   libsdl2-dev                         # the window, keyboard and sound of the Linux build
-  libfreetype-dev fonts-dejavu-core   # the asset generator rasterises its lettering from DejaVu
+  fonts-dejavu-core                   # the asset generator rasterises its lettering from DejaVu
   libpng-dev zlib1g-dev               # PNG pictures of the tools
   libcli11-dev                        # zarn-tool's command line
   libtomlplusplus-dev                 # zarn-tool kit reads a group's kit file
-  libtinyobjloader-dev libstb-dev     # zarn-tool import: Wavefront models, PNG and JPEG pictures
+  libtinyobjloader-dev libstb-dev     # zarn-tool import: Wavefront models, PNG and JPEG pictures; the
+                                      # lettering's rasteriser (stb_truetype)
 )
 test_packages=(
   libgtest-dev libbenchmark-dev       # unit tests and benchmarks
