@@ -147,8 +147,9 @@ bool FolderWrite::swap_in(StagedFile& file) {
 }
 
 bool FolderWrite::swap_in_all() {
-  // Another writer of this folder waits here until its set is in place, so the folder ends with one whole set.
-  if (flock(dir_fd_, LOCK_EX) != 0) return fail("cannot lock", dir_);
+  // Another writer of this folder waits here until its set is in place, so the folder ends with one whole
+  // set. A file system without locks (some network ones) still gets every file whole, the sets maybe mixed.
+  if (flock(dir_fd_, LOCK_EX) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) return fail("cannot lock", dir_);
   for (StagedFile& file : staged_) {
     if (!swap_in(file)) return false;
   }
