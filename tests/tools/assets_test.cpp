@@ -3,15 +3,21 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "scene/bitmap_font.h"
 #include "shell/bmp_reader.h"
 #include "shell/nfo_check.h"
 #include "shell/script_reader.h"
 #include "support/temp_dir.h"
+#include "support/tool_run.h"
 #include "tools/assets/asset_set.h"
+#include "tools/assets/assets_command.h"
 #include "tools/assets/glyph_raster.h"
 #include "tools/assets/knot_mesh.h"
 #include "tools/object/object_report.h"
@@ -44,6 +50,42 @@ TEST(DefaultAssets, RegenerateByteForByte) {
     ++compared;
   }
   EXPECT_EQ(compared, 11);
+}
+
+// A build lists each file it wrote; a build that cannot write one of them says why in one line, lists
+// nothing and leaves every file of the earlier build as it was.
+TEST(DefaultAssets, ABuildThatFailsPartWayKeepsTheEarlierBuild) {
+  const test_support::WorkingFolder folder;
+  const auto assets = [](const char* out, std::string& said) {
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int status = test_support::run_tool(tools::assets::assets_command, {out});
+    said = ::testing::internal::GetCapturedStderr();
+    const std::string listed = ::testing::internal::GetCapturedStdout();
+    return std::make_pair(status, listed);
+  };
+  std::string said;
+  const auto [built, listed] = assets("out", said);
+  ASSERT_EQ(built, tools::exit_ok) << said;
+  EXPECT_NE(listed.find("  308278  out/logo.bmp\n"), std::string::npos) << listed;
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 11) << listed;
+
+  fs::remove("out/music.xm");
+  fs::create_directory("out/music.xm");  // in the way of the last but one file of the set
+  std::ofstream("out/logo.bmp", std::ios::binary) << "the earlier build's logo";
+  const auto files_in_out = [] {
+    std::map<std::string, std::optional<std::vector<std::uint8_t>>> files;
+    for (const auto& entry : fs::directory_iterator("out")) {
+      files[entry.path().filename().string()] = tools::read_file_bytes(entry.path().string());
+    }
+    return files;
+  };
+  const auto earlier = files_in_out();
+  const auto [failed, listed_after_failure] = assets("out", said);
+  EXPECT_EQ(failed, tools::exit_failure);
+  EXPECT_EQ(said, "zarn-tool assets: cannot replace out/music.xm: Is a directory\n");
+  EXPECT_EQ(listed_after_failure, "");
+  EXPECT_TRUE(files_in_out() == earlier) << "a file of the earlier build changed";
 }
 
 TEST(DefaultAssets, PicturesHaveTheSizesTheScreensDrawThemAt) {

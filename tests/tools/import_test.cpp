@@ -11,6 +11,7 @@
 #include "engine3d/object_loader.h"
 #include "tools/assets/pictures.h"
 #include "tools/image/image_import.h"
+#include "tools/kit/imported_file.h"
 #include "tools/object/object_import.h"
 #include "tools/object/object_report.h"
 
@@ -149,6 +150,35 @@ TEST(ImportImage, FitsEachSlotWithThePaletteItsEffectReads) {
       EXPECT_EQ(brightness(picture.palette[tools::assets::credits_object_colour_index]), brightness(gold_top));
       EXPECT_NE(picture.at(200, 20), 0);  // the tiny picture, scaled up under the rule
     }
+  }
+}
+
+// What `import image` writes is the file the slot stands for in the intro's folder, under that name.
+TEST(ImportImage, MakesTheFileTheIntroOpensForTheSlot) {
+  struct Case {
+    tools::ImageSlot slot;
+    const char* name;
+    int width, height;
+  };
+  const Case cases[] = {
+      {tools::ImageSlot::logo, "logo.bmp", 640, 480},
+      {tools::ImageSlot::banner, "zarn.bmp", 640, 150},
+      {tools::ImageSlot::credits, "credits.bmp", 400, 40},
+      {tools::ImageSlot::blob, "blob.bmp", 28, 28},
+  };
+  for (const Case& c : cases) {
+    std::string failure;
+    const auto imported = tools::import_picture_file(png_of(8, 8, disc_rgba(8, 8)), "in.png", c.slot,
+                                                     tools::assets::CreditsDesign{}.gold, failure);
+    ASSERT_TRUE(imported) << c.name << ": " << failure;
+    EXPECT_EQ(imported->file.name, c.name);
+    EXPECT_EQ(imported->width, c.width) << c.name;
+    EXPECT_EQ(imported->height, c.height) << c.name;
+    const std::vector<std::uint8_t>& bmp = imported->file.bytes;
+    ASSERT_GT(bmp.size(), 30u) << c.name;
+    EXPECT_EQ(std::string(bmp.begin(), bmp.begin() + 2), "BM") << c.name;
+    EXPECT_EQ(bmp[18] | bmp[19] << 8, c.width) << c.name;  // the header's width, little-endian
+    EXPECT_EQ(bmp[28], 8) << c.name;                       // bits per pixel
   }
 }
 

@@ -13,6 +13,7 @@
 #include "tools/image/indexed_image.h"
 #include "tools/assets/pictures.h"
 #include "tools/assets/texts.h"
+#include "tools/files/file_set.h"
 
 namespace tools::assets {
 
@@ -34,8 +35,16 @@ struct AssetRecipe {
   std::optional<std::string> object_text;          // an object file's text
 };
 
-// Writes the whole set and its contact sheet "preview.png" into `dir`, saying each file on `progress`.
-// False, with the reason on stderr after `tool`'s name, when a file cannot be made or written.
+// The file name of the set's contact sheet of its pictures.
+inline constexpr const char* contact_sheet_file_name = "preview.png";
+
+// Every file of the set, made in memory in the order start-up reads them, the contact sheet last. Nothing
+// when a file cannot be made: `failure` says why in one line.
+std::optional<FileSet> make_asset_set(const AssetRecipe& recipe, std::string& failure);
+
+// Makes the set and writes it into `dir` all together (write_folder), then says each file on `progress`.
+// False, with the reason on stderr after `tool`'s name, when the set cannot be made or written; the
+// folder's old files are then as they were.
 bool generate_assets(const std::filesystem::path& dir, const AssetRecipe& recipe, std::FILE* progress,
                      const char* tool = "zarn-tool assets");
 

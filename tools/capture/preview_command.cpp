@@ -21,6 +21,7 @@
 #include "shell/startup.h"
 #include "tools/cli/command_line.h"
 #include "tools/files/file_bytes.h"
+#include "tools/files/in_folder.h"
 #include "tools/capture/key_press.h"
 #include "tools/capture/music_in_step.h"
 #include "tools/files/png_file.h"
@@ -122,9 +123,9 @@ int preview(const PreviewOptions& options) {
     return exit_failure;
   }
   // The program reads its files by bare name, like the live intro started from the release's folder.
-  fs::current_path(options.assets, error);
-  if (error) {
-    std::fprintf(stderr, "zarn-tool preview: cannot enter %s: %s\n", options.assets.c_str(), error.message().c_str());
+  const InFolder assets(options.assets);
+  if (!assets.entered()) {
+    std::fprintf(stderr, "zarn-tool preview: %s\n", assets.failure().c_str());
     return exit_failure;
   }
 

@@ -27,6 +27,7 @@
 #include "shell/startup.h"
 #include "tools/cli/command_line.h"
 #include "tools/files/ffmpeg_process.h"
+#include "tools/files/in_folder.h"
 #include "tools/capture/key_press.h"
 #include "tools/capture/music_in_step.h"
 #include "tools/files/output_file.h"
@@ -263,10 +264,9 @@ int record(const RecordOptions& options) {
     std::fprintf(stderr, "zarn-tool record: cannot make a temporary folder\n");
     return exit_failure;
   }
-  std::error_code error;
-  fs::current_path(options.assets, error);
-  if (error) {
-    std::fprintf(stderr, "zarn-tool record: cannot enter %s: %s\n", options.assets.c_str(), error.message().c_str());
+  const InFolder assets(options.assets);
+  if (!assets.entered()) {
+    std::fprintf(stderr, "zarn-tool record: %s\n", assets.failure().c_str());
     return exit_failure;
   }
 

@@ -11,7 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <random>
+
+#include "tools/files/temporary_name.h"
 
 namespace tools {
 namespace {
@@ -49,16 +50,6 @@ bool follow_links_to_new_file(std::string& path) {
   }
   errno = ELOOP;
   return false;
-}
-
-// Six letters or digits that make a temporary name unlikely to be taken; O_EXCL settles the rest.
-std::string random_suffix() {
-  static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  thread_local std::mt19937 random{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
-  std::string suffix(6, ' ');
-  for (char& c : suffix) c = letters[pick(random)];
-  return suffix;
 }
 
 }  // namespace
@@ -101,7 +92,7 @@ bool OutputFile::open_replacement(const std::string& target, const struct stat* 
   // the original's mode.
   const mode_t create_mode = existing ? 0600 : 0666;
   for (int attempt = 0; attempt < temporary_name_attempts && fd_ < 0; ++attempt) {
-    const std::string name = folder_of(target) + "." + name_of(target) + "." + random_suffix() + ".tmp";
+    const std::string name = folder_of(target) + hidden_temporary_name(name_of(target));
     fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, create_mode);
     if (fd_ >= 0) temporary_ = name;
     else if (errno != EEXIST) return fail("cannot write");

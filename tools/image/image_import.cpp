@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/asset_files.h"
 #include "tools/assets/pictures.h"
 #include "tools/image/median_cut.h"
 
@@ -23,16 +24,17 @@ constexpr long long max_pixels = 1LL << 25;
 // Where a slot's picture goes: its size, and the part of it the imported picture is fitted into.
 struct SlotLayout {
   const char* name;
+  const char* file_name;  // the picture's file in the intro's folder
   int width, height;
   int area_top;  // the credits strip keeps row 0 for its gold rule
 };
 
 const SlotLayout& layout_of(ImageSlot slot) {
   static const SlotLayout layouts[] = {
-      {"logo", assets::logo_width, assets::logo_height, 0},
-      {"banner", assets::banner_width, assets::banner_height, 0},
-      {"credits", assets::credits_width, assets::credits_height, 1},
-      {"blob", assets::blob_size, assets::blob_size, 0},
+      {"logo", base::logo_file_name, assets::logo_width, assets::logo_height, 0},
+      {"banner", base::banner_file_name, assets::banner_width, assets::banner_height, 0},
+      {"credits", base::credits_file_name, assets::credits_width, assets::credits_height, 1},
+      {"blob", base::blob_file_name, assets::blob_size, assets::blob_size, 0},
   };
   return layouts[static_cast<int>(slot)];
 }
@@ -231,6 +233,8 @@ std::optional<ImageSlot> image_slot_named(std::string_view name) {
   }
   return std::nullopt;
 }
+
+const char* image_slot_file_name(ImageSlot slot) { return layout_of(slot).file_name; }
 
 std::optional<ImportedImage> import_image(const std::vector<std::uint8_t>& file, const std::string& name,
                                           ImageSlot slot, const std::vector<Rgb888>& gold, std::string& failure) {

@@ -16,6 +16,9 @@ enum class ImageSlot { logo, banner, credits, blob };
 // "logo", "banner", "credits" or "blob"; none for any other name.
 std::optional<ImageSlot> image_slot_named(std::string_view name);
 
+// The slot's file in the intro's folder: "logo.bmp", "zarn.bmp", "credits.bmp" or "blob.bmp".
+const char* image_slot_file_name(ImageSlot slot);
+
 struct ImportedImage {
   IndexedImage picture{0, 0};
   std::string summary;  // one line: what was scaled, cropped, composited and quantised

@@ -20,6 +20,7 @@
 #include "shell/nfo_screen.h"
 #include "shell/script_reader.h"
 #include "tools/cli/command_line.h"
+#include "tools/files/in_folder.h"
 #include "tools/object/object_report.h"
 
 namespace tools {
@@ -195,20 +196,6 @@ FileCheck check_nfo() {
   return check;
 }
 
-// Runs the checks from inside the folder: the intro opens its files by bare name from where it starts.
-class InFolder {
- public:
-  explicit InFolder(const std::string& dir) : previous_(fs::current_path()) { fs::current_path(dir, error_); }
-  ~InFolder() { fs::current_path(previous_); }
-  InFolder(const InFolder&) = delete;
-  InFolder& operator=(const InFolder&) = delete;
-  const std::error_code& error() const { return error_; }
-
- private:
-  fs::path previous_;
-  std::error_code error_;
-};
-
 const char* outcome_mark(FileOutcome outcome) {
   switch (outcome) {
     case FileOutcome::as_intended: return "ok";
@@ -262,8 +249,9 @@ void define_check(CLI::App& command, CommandRun& run) {
 }  // namespace
 
 std::vector<FileCheck> check_folder(const std::string& dir) {
-  InFolder folder(dir);
-  if (folder.error()) return {};
+  // The checks run from inside the folder: the intro opens its files by bare name from where it starts.
+  const InFolder folder(dir);
+  if (!folder.entered()) return {};
   return {check_script(),
           check_music(),
           check_font(base::large_font_file_name, large_sheet, "scroll lines"),

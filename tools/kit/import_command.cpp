@@ -10,8 +10,7 @@
 #include "tools/assets/pictures.h"
 #include "tools/cli/command_line.h"
 #include "tools/files/file_bytes.h"
-#include "tools/image/image_import.h"
-#include "tools/object/object_import.h"
+#include "tools/kit/imported_file.h"
 #include "tools/cli/tool_command.h"
 
 namespace tools {
@@ -32,12 +31,12 @@ int image(const ImageRequest& request) {
   std::string failure;
   const auto file = read_file_bytes(request.in, &failure);
   if (!file) return fail("image", failure);
-  const auto imported = import_image(*file, request.in, *image_slot_named(request.slot), assets::CreditsDesign{}.gold,
-                                     failure);
+  const auto imported = import_picture_file(*file, request.in, *image_slot_named(request.slot),
+                                            assets::CreditsDesign{}.gold, failure);
   if (!imported) return fail("image", failure);
-  if (!write_file_bytes(request.out, encode_bmp8(imported->picture), failure)) return fail("image", failure);
-  std::printf("%s\n%s: %dx%d, 8 bits\n", imported->summary.c_str(), request.out.c_str(), imported->picture.width,
-              imported->picture.height);
+  if (!write_file_bytes(request.out, imported->file.bytes, failure)) return fail("image", failure);
+  std::printf("%s\n%s: %dx%d, 8 bits\n", imported->summary.c_str(), request.out.c_str(), imported->width,
+              imported->height);
   return exit_ok;
 }
 
@@ -54,15 +53,13 @@ int object(const ObjectRequest& request) {
     return fail("object", request.in + " is larger than the intro takes an object file");
   }
   std::vector<std::string> report;
-  const auto text = import_object(std::string(file->begin(), file->end()), request.in, report);
-  if (!text) {
+  const auto made = import_object_file(std::string(file->begin(), file->end()), request.in, report);
+  if (!made) {
     for (const std::string& line : report) fail("object", line);
     return fail("object", request.out + " not written");
   }
   for (const std::string& line : report) std::printf("%s\n", line.c_str());
-  if (!write_file_bytes(request.out, std::vector<std::uint8_t>(text->begin(), text->end()), failure)) {
-    return fail("object", failure);
-  }
+  if (!write_file_bytes(request.out, made->bytes, failure)) return fail("object", failure);
   std::printf("%s: written\n", request.out.c_str());
   return exit_ok;
 }

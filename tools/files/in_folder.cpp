@@ -1,0 +1,21 @@
+// Entering a folder for a while.
+#include "tools/files/in_folder.h"
+
+#include <system_error>
+
+namespace tools {
+
+InFolder::InFolder(const std::filesystem::path& dir) {
+  std::error_code error;
+  previous_ = std::filesystem::current_path(error);
+  if (!error) std::filesystem::current_path(dir, error);
+  if (error) failure_ = "cannot enter " + dir.string() + ": " + error.message();
+}
+
+InFolder::~InFolder() {
+  // Coming back can fail only when the old folder went away meanwhile; the run's work is done by then.
+  std::error_code ignored;
+  if (entered()) std::filesystem::current_path(previous_, ignored);
+}
+
+}  // namespace tools
