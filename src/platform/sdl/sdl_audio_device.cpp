@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "platform/platform.h"  // the format: wave_channels
-#include "platform/sdl/sdl_wave_device.h"
+#include "platform/sdl/sdl_audio_device.h"
 #include "platform/wave_gate.h"
 
 namespace platform::sdl {
@@ -101,7 +101,7 @@ void raise_priority() { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL)
 
 }  // namespace
 
-const WaveDevice& sdl_wave_device() {
+const WaveDevice& sdl_audio_device() {
   static const WaveDevice device{open_device, bytes_played, publish, close_device, raise_priority, true};
   return device;
 }
