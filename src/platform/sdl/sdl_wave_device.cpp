@@ -1,4 +1,4 @@
-// The wave device of the SDL backend: the SDL2 audio device, which plays on by itself.
+// The wave device of the SDL backend: the SDL2 audio device (sdl_audio_device.cpp), which plays on by itself.
 #include "platform/platform.h"
 #include "platform/sdl/sdl_audio_device.h"
 
