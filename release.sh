@@ -11,11 +11,15 @@
 #                              zarn-tool check): its files go into the downloads and the page, and the
 #                              Windows icon is made from its banner
 set -euo pipefail
+usage() { echo "usage: ./release.sh [--assets DIR]"; }
 assets_dir=$(dirname "$0")/assets
-if [ "${1:-}" = "--assets" ] && [ -n "${2:-}" ]; then
+if [ "${1:-}" = "-h" ] || [ "${1:-}" = "--help" ]; then
+  usage
+  exit 0
+elif [ "${1:-}" = "--assets" ] && [ -n "${2:-}" ] && [ $# -eq 2 ]; then
   assets_dir=$2
 elif [ $# -gt 0 ]; then
-  echo "usage: $0 [--assets DIR]" >&2
+  usage >&2
   exit 2
 fi
 [ -f "$assets_dir/zarn.dat" ] || { echo "$assets_dir: no zarn.dat here; not an asset folder" >&2; exit 2; }

@@ -2,6 +2,12 @@
 # Builds the program and its tool, and plays the intro from the bundled assets. Without a display it writes a
 # headless preview to out/preview/ instead: frames, a contact sheet and the music of the same span.
 set -euo pipefail
+usage() { echo "usage: ./run.sh (no arguments): installs what is missing, builds and plays the intro from assets/"; }
+case "$*" in
+  "") ;;
+  -h | --help) usage; exit 0 ;;
+  *) usage >&2; exit 2 ;;
+esac
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh --play

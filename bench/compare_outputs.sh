@@ -4,6 +4,7 @@
 # and compares the files byte for byte. Exit 0 when every file is identical.
 #   bench/compare_outputs.sh OLD_ZARN_TOOL NEW_ZARN_TOOL [ASSET_DIR]
 set -euo pipefail
+[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 OLD_ZARN_TOOL NEW_ZARN_TOOL [ASSET_DIR]" >&2; exit 2; }
 old_tool=$1
 new_tool=$2
 assets=${3:-$(cd "$(dirname "$0")/.." && pwd)/assets}

@@ -4,6 +4,7 @@
 #   bench/compare_renders.sh OLD_ZARN_TOOL NEW_ZARN_TOOL MODULE_OR_FOLDER...
 # Folders stand for the .xm files in them.
 set -euo pipefail
+[ $# -ge 3 ] || { echo "usage: $0 OLD_ZARN_TOOL NEW_ZARN_TOOL MODULE_OR_FOLDER..." >&2; exit 2; }
 old_tool=$1
 new_tool=$2
 shift 2

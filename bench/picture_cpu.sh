@@ -11,6 +11,7 @@
 # /proc/PID/stat) over the wall time measured. With no sound card on the virtual display, both programs
 # play to SDL's "dummy" audio driver, which takes the sound as a real device would and plays nothing.
 set -euo pipefail
+[ $# -ge 1 ] && [ $# -le 3 ] || { echo "usage: $0 BUILD_DIR [WIDTHxHEIGHT] [SECONDS]" >&2; exit 2; }
 build=$(cd "$1" && pwd)
 screen_size=${2:-1920x1080}
 seconds=${3:-10}

@@ -7,6 +7,7 @@
 # Always renders the long many-channel module that BUILD_DIR/long_song writes, and assets/music.xm when
 # it exists; folders stand for the .xm files in them.
 set -euo pipefail
+[ $# -ge 1 ] || { echo "usage: $0 BUILD_DIR [MODULE_OR_FOLDER...]" >&2; exit 2; }
 build=$(cd "$1" && pwd)
 shift
 here=$(cd "$(dirname "$0")/.." && pwd)

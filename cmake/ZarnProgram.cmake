@@ -12,6 +12,8 @@
 #   zarn_platform_web       the intro in a web page: a canvas, DOM key events and an AudioWorklet
 #   zarn_platform_headless  the tool, the tests and the benchmarks: no window, and a wave device that moves
 #                           only when its caller plays it
+#   zarn_platform_template  the stubbed template a new backend starts from (src/platform/template/), linked
+#                           only by platform_template_check, which proves it complete
 function(zarn_program name)
   cmake_parse_arguments(PARSE_ARGV 1 PROGRAM "WIN32" "BACKEND" "SOURCES;LIBRARIES")
   if(NOT PROGRAM_BACKEND OR NOT PROGRAM_SOURCES)

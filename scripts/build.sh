@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Configures and builds one build tree: scripts/build.sh DIR [CMAKE OPTIONS...] [-- TARGETS...]
 set -euo pipefail
+usage() { echo "usage: scripts/build.sh DIR [CMAKE OPTIONS...] [-- TARGETS...]"; }
+case "${1:-}" in
+  -h | --help) usage; exit 0 ;;
+  "" | -*) usage >&2; exit 2 ;;
+esac
 dir=$1
 shift
 options=()

@@ -16,7 +16,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 targets=(bmp script nfo object xm xm_play)
-usage() { echo "usage: scripts/fuzz.sh TARGET|all SECONDS [RUNS] | regress  (targets: ${targets[*]})" >&2; exit 2; }
+usage_line() { echo "usage: scripts/fuzz.sh TARGET|all SECONDS [RUNS] | regress  (targets: ${targets[*]})"; }
+usage() { usage_line >&2; exit 2; }
+case "${1:-}" in -h | --help) usage_line; exit 0 ;; esac
 [ $# -ge 1 ] || usage
 what=$1
 case "$what" in

@@ -5,6 +5,12 @@
 #   scripts/install-deps.sh          everything the tests, the Windows and web builds, fuzzing and the
 #                                    benchmarks use as well, with the web test's driver from npm (./test.sh)
 set -euo pipefail
+usage() { echo "usage: scripts/install-deps.sh [--play]"; }
+case "$*" in
+  "" | --play) ;;
+  -h | --help) usage; exit 0 ;;
+  *) usage >&2; exit 2 ;;
+esac
 
 play_packages=(
   g++ cmake ninja-build pkg-config    # the build

@@ -4,6 +4,12 @@
 # into $ZARN_WEB_TEST_DRIVER, by default ${XDG_CACHE_HOME:-~/.cache}/zarn/web-test-driver (the test looks
 # in the same place). Does nothing when that version is there.
 set -euo pipefail
+usage() { echo "usage: scripts/install-web-test-deps.sh (no arguments)"; }
+case "$*" in
+  "") ;;
+  -h | --help) usage; exit 0 ;;
+  *) usage >&2; exit 2 ;;
+esac
 cd "$(dirname "$0")/../tests/web"
 driver=${ZARN_WEB_TEST_DRIVER:-${XDG_CACHE_HOME:-$HOME/.cache}/zarn/web-test-driver}
 if [ -f "$driver/node_modules/puppeteer-core/package.json" ] && cmp -s package-lock.json "$driver/package-lock.json"; then

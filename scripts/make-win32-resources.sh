@@ -4,6 +4,9 @@
 # zarn.ico: the chrome "Z" of the NFO banner at 48, 32 and 16 pixels; blank.cur: a 32x32 cursor with
 # nothing in it.
 set -euo pipefail
+usage() { echo "usage: scripts/make-win32-resources.sh ASSET_DIR OUT_DIR"; }
+case "${1:-}" in -h | --help) usage; exit 0 ;; esac
+[ $# -eq 2 ] || { usage >&2; exit 2; }
 assets=$1
 out=$2
 mkdir -p "$out"

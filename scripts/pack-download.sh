@@ -6,6 +6,12 @@
 # the SHA-256 sums of all the others, which it also prints. Every file carries the time of the last
 # commit, so the same commit and program give the same bytes.
 set -euo pipefail
+usage() { echo "usage: scripts/pack-download.sh linux|win32 PROGRAM ARCHIVE [ASSET_DIR]"; }
+case "${1:-}" in
+  -h | --help) usage; exit 0 ;;
+  linux | win32) [ $# -eq 3 ] || [ $# -eq 4 ] || { usage >&2; exit 2; } ;;
+  *) usage >&2; exit 2 ;;
+esac
 platform=$1
 program=$(realpath "$2")
 archive=$(realpath -m "$3")
@@ -113,10 +119,6 @@ pack() {
   fi
 }
 
-case $platform in
-  linux | win32) ;;
-  *) echo "usage: $0 linux|win32 PROGRAM ARCHIVE [ASSET_DIR]" >&2; exit 2 ;;
-esac
 stage
 pack
 echo "${archive##*/}: zarn/SHA256SUMS"

@@ -60,8 +60,13 @@ export function serveFolder(folder, port = 0) {
 
 if (import.meta.url === pathToFileURL(process.argv[1]).href) {
   const [folder, port] = process.argv.slice(2);
-  if (!folder) {
-    console.error('usage: node web-server.mjs FOLDER [PORT]');
+  const usage = 'usage: node scripts/web-server.mjs FOLDER [PORT]';
+  if (folder === '-h' || folder === '--help') {
+    console.log(usage);
+    process.exit(0);
+  }
+  if (!folder || process.argv.length > 4) {
+    console.error(usage);
     process.exit(2);
   }
   const server = await serveFolder(folder, Number(port || 0));

@@ -10,7 +10,7 @@
 #include "tools/capture/record_command.h"
 #include "tools/xm/xm_command.h"
 #include "tools/xm/xm_play.h"
-#include "platform/headless/sound_card.h"
+#include "platform/sdl/sdl_audio_module_loader.h"
 
 namespace {
 
@@ -23,6 +23,6 @@ const tools::Command commands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-  tools::set_sound_card(platform::headless::load_sound_card);
+  tools::set_sound_card(platform::sdl::load_sdl_audio_module);
   return tools::run_zarn_tool(commands, argc, argv);
 }

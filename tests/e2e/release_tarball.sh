@@ -6,6 +6,7 @@
 # on a virtual X display, it shows the NFO verdict, goes on to the intro with space and ends with Escape.
 # Usage: release_tarball.sh ZARN OUT_DIR (the tarball, the unpacked folder and the screenshots)
 set -u
+[ $# -eq 2 ] || { echo "usage: $0 ZARN OUT_DIR" >&2; exit 2; }
 export E2E_ZARN
 E2E_ZARN=$(realpath "$1")
 work=$(realpath -m "$2")

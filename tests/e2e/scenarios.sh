@@ -5,6 +5,7 @@
 # and what the program printed. Scenarios: intro, no_nfo, tampered_nfo, fifo_nfo, no_script, dir_script,
 # no_object, no_bitmaps, display_lost, no_display, display_switch.
 set -u
+[ $# -eq 4 ] || { echo "usage: $0 SCENARIO ZARN ASSET_DIR OUT_DIR" >&2; exit 2; }
 scenario=$1
 export E2E_ZARN=$2
 assets=$3

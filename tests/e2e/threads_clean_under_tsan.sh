@@ -3,6 +3,7 @@
 # intro with its music, Escape out. The frame thread, the wave thread and the audio callback all run;
 # any race report fails the run. Usage: threads_clean_under_tsan.sh ZARN ASSET_DIR LOG_DIR
 set -u
+[ $# -eq 3 ] || { echo "usage: $0 ZARN ASSET_DIR LOG_DIR" >&2; exit 2; }
 export E2E_ZARN=$1
 source "$(dirname "$0")/xvfb_session.sh"
 mkdir -p "$3"

@@ -31,7 +31,7 @@ function loadProcessor(path) {
 }
 
 // The program's memory as the worklet sees it: the loop of 16-bit stereo frames, the three counts and the
-// access word, at the offsets web_wave.cpp hands over. Frames of the loop in `silentFrames` ([from, to)) are 0.
+// access word, at the offsets web_wave_device.cpp hands over. Frames of the loop in `silentFrames` ([from, to)) are 0.
 function makeWave(silentFrames = [0, 0]) {
   const memory = new SharedArrayBuffer(64 + loopFrames * 4);
   const wave = {

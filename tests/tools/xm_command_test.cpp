@@ -27,7 +27,7 @@
 #include "music/effects.h"
 #include "music/sound_system.h"
 #if ZARN_TEST_SOUND_CARD_SDL
-#include "platform/sdl/sdl_wave_device.h"
+#include "platform/sdl/sdl_audio_device.h"
 #endif
 
 namespace {
@@ -209,7 +209,7 @@ class XmPlay : public XmTool {
  protected:
   void SetUp() override {
     folder.write("song.xm", music::write_xm(test_support::song_with(1, 4, {{0, 0, {test_support::c4, 1, 0, 0, 0}}})));
-    tools::set_sound_card([] { return &platform::sdl::sdl_wave_device(); });
+    tools::set_sound_card([] { return &platform::sdl::sdl_audio_device(); });
   }
   void TearDown() override {
     tools::set_sound_card(nullptr);

@@ -3,6 +3,7 @@
 # line), generated help, an NFO that is signed and then checked, "-" for standard output, a directory
 # where a file should be, and a full file system. Usage: zarn_tool_cli.sh ZARN_TOOL WORK_DIR
 set -u
+[ $# -eq 2 ] || { echo "usage: $0 ZARN_TOOL WORK_DIR" >&2; exit 2; }
 tool=$1
 work=$2
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1

@@ -3,6 +3,7 @@
 # the compiler (libstdc++, libgcc, winpthread) has to sit beside it.
 # Usage: system_imports.sh ZARN_EXE OBJDUMP
 set -u
+[ $# -eq 2 ] || { echo "usage: $0 ZARN_EXE OBJDUMP" >&2; exit 2; }
 exe=$1
 objdump=$2
 

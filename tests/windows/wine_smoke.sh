@@ -12,6 +12,7 @@
 # only when the test fails.
 # Usage: wine_smoke.sh ZARN_EXE ASSET_DIR SHOT_DIR
 set -u
+[ $# -eq 3 ] || { echo "usage: $0 ZARN_EXE ASSET_DIR SHOT_DIR" >&2; exit 2; }
 exe=$(realpath "$1")
 assets=$(realpath "$2")
 shots=$3

@@ -1,6 +1,6 @@
-// The platform without a window or a device: a virtual clock, scripted input, frames kept in memory.
+// The platform without a window: a virtual clock, scripted input, frames kept in memory (its wave device
+// is headless_wave_device.cpp).
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -34,17 +34,6 @@ struct HeadlessState {
 };
 
 HeadlessState state;
-
-// Apart from the window state: the wave thread asks for the position every few milliseconds.
-struct HeadlessWave {
-  std::atomic<bool> available{true};
-  std::atomic<bool> open{false};
-  std::atomic<bool> paced_by_caller{true};
-  const WaveDevice* plugged = nullptr;  // a real device played through instead, set while closed
-  std::atomic<std::uint64_t> played{0};  // bytes
-};
-
-HeadlessWave wave;
 
 // Runs the scripted events that are due; called with the lock held.
 void run_due_events() {
@@ -126,40 +115,6 @@ void message_box(const char* text, const char* caption) {
   state.messages.push_back(std::string(caption) + ": " + text);
 }
 
-bool wave_open(int rate, const std::uint8_t* buffer, std::uint32_t bytes) {
-  if (wave.plugged) return wave.plugged->open(rate, buffer, bytes);
-  if (!wave.available || rate <= 0 || !buffer || bytes == 0 || bytes % wave_bytes_per_frame != 0) return false;
-  wave.played = 0;
-  wave.open = true;
-  return true;
-}
-
-std::uint64_t wave_bytes_played() {
-  if (wave.plugged) return wave.plugged->bytes_played();
-  return wave.open ? wave.played.load() : 0;
-}
-
-// The virtual device reads nothing: whoever moves it on reads the blocks themselves.
-void wave_publish(std::uint64_t bytes) {
-  if (wave.plugged) wave.plugged->publish(bytes);
-}
-
-// The virtual device plays nothing itself; a plugged one says how it plays.
-bool wave_plays_only_published() { return wave.plugged && wave.plugged->plays_only_published; }
-
-bool wave_paced_by_caller() { return !wave.plugged && wave.paced_by_caller; }
-
-void wave_close() {
-  if (wave.plugged) wave.plugged->close();
-  wave.open = false;
-  wave.played = 0;
-}
-
-// Tests and tools keep the priorities they were given, unless they play through a real device.
-void raise_thread_priority() {
-  if (wave.plugged) wave.plugged->raise_thread_priority();
-}
-
 namespace headless {
 
 void reset() {
@@ -174,9 +129,9 @@ void reset() {
   state.window_open = false;
   state.quit = false;
   state.loop_ended = false;
-  wave.available = true;
-  wave.paced_by_caller = true;
-  wave.plugged = nullptr;
+  set_wave_available(true);
+  set_wave_paced_by_caller(true);
+  plug_wave_device(nullptr);
 }
 
 void set_clock_ms(std::uint32_t now) {
@@ -214,18 +169,6 @@ bool window_open() {
   std::lock_guard<std::mutex> hold(state.lock);
   return state.window_open;
 }
-
-void play_wave_bytes(std::uint64_t bytes) {
-  if (wave.open) wave.played += bytes;
-}
-
-void set_wave_available(bool available) { wave.available = available; }
-
-void set_wave_paced_by_caller(bool paced) { wave.paced_by_caller = paced; }
-
-void plug_wave_device(const WaveDevice* device) { wave.plugged = device; }
-
-bool wave_is_open() { return wave.open; }
 
 }  // namespace headless
 }  // namespace platform

@@ -149,7 +149,7 @@ var Module = Object.assign(typeof Module === 'object' ? Module : {}, (function (
         });
   }
 
-  // Called by the program (web_platform.cpp, web_wave.cpp) through its main thread.
+  // Called by the program (web_platform.cpp, web_wave_device.cpp) through its main thread.
   page.openWindow = function (title, memory) {
     const canvas = element('screen');
     if (!canvas) return 0;
