@@ -1,10 +1,7 @@
 // The replay alone: play_tick on a 32-channel module with an effect in every cell, in ticks per second.
 // A tick is 20 ms of music at 125 BPM; the wave thread has the rest of its time for mixing.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
-#include "music/memory_file.h"
 #include "music/replay.h"
 #include "music/xm_loader.h"
 #include "music/xm_writer.h"
@@ -67,12 +64,8 @@ music::XmSong busy_song() {
 }
 
 music::OwnedModule load_busy_song() {
-  const auto file = music::write_xm(busy_song());
-  const auto where = std::filesystem::temp_directory_path() / "zarn-replay-bench.xm";
-  std::ofstream(where, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
-  music::install_memory_file();
   base::LoadResult result;
-  return music::load_module(where.c_str(), result);
+  return music::load_module(music::write_xm(busy_song()), result);
 }
 
 void play_tick_32_channels(benchmark::State& state) {

@@ -5,7 +5,6 @@
 
 #include "engine3d/object3d.h"
 #include "engine3d/object_loader.h"
-#include "input_file.h"
 
 namespace {
 
@@ -23,9 +22,8 @@ bool consistent(const engine3d::Object3D& object) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static fuzz::InputFile input;
   engine3d::Object3D object;
-  const base::LoadResult result = engine3d::load_object(input.hold(data, size), object);
+  const base::LoadResult result = engine3d::load_object_bytes({data, size}, engine3d::object_file_name, object);
   if (result.loaded() ? !consistent(object) : (result.reason.empty() || object.face_count() != 0)) std::abort();
   return 0;
 }

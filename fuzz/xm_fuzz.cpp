@@ -2,11 +2,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "served_module.h"
+#include "music/xm_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   base::LoadResult result;
-  const music::OwnedModule module = fuzz::load_served(data, size, result);
+  const music::OwnedModule module = music::load_module({data, size}, result);
   if (module ? !result.loaded() : result.reason.empty()) std::abort();
   return 0;
 }

@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "served_module.h"
 #include "music/replay.h"
 #include "music/sound_system.h"
 #include "music/wave_thread.h"
+#include "music/xm_loader.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -58,8 +58,8 @@ void counted_play_tick(music::Module& module) {
 void open_sound_once() {
   static const bool opened = [] {
     platform::headless::reset();
-    music::install_served_bytes({});  // open_sound wants the file operations in place
-    return music::open_sound(fuzz_mix_rate);
+    // Without music of its own: each run starts the module it loaded.
+    return music::sound_start_with(nullptr, fuzz_mix_rate);
   }();
   if (!opened) std::abort();  // the harness, not the input
 }
@@ -69,7 +69,7 @@ void open_sound_once() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   open_sound_once();
   base::LoadResult result;
-  const music::OwnedModule loaded = fuzz::load_served(data, size, result);
+  const music::OwnedModule loaded = music::load_module({data, size}, result);
   if (!loaded) return 0;
   music::Module& module = *loaded;
   for_each_spare_region(module, [](const void* at, std::size_t bytes) { ASAN_POISON_MEMORY_REGION(at, bytes); });

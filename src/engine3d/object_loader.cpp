@@ -22,8 +22,6 @@ namespace {
 
 // No number we accept is longer; a longer token is refused without being converted.
 constexpr std::size_t max_number_length = 64;
-// The piece of the file read at a time, on the stack.
-constexpr std::size_t file_chunk_bytes = 4096;
 
 base::LoadResult refused_at(int line, const std::string& what) {
   return base::LoadResult::refused("line " + std::to_string(line) + ": " + what);
@@ -189,6 +187,30 @@ Vector3 normal_of(const Object3D& object, const Face& face) {
   return normalize(cross(pi - object.positions[face.j], pi - object.positions[face.k]));
 }
 
+// A failed load leaves the object empty (it draws nothing) and names the file in its reason. Only a
+// refusal for a face without a normal comes with faces: parse_object leaves the object empty when it
+// refuses.
+base::LoadResult failed_as(std::string_view name, base::LoadResult result, Object3D& object) {
+  if (object.face_count() != 0) empty_object(object);
+  result.reason = std::string(name) + ": " + result.reason;
+  return result;
+}
+
+base::LoadResult longer_than_the_limit() {
+  return base::LoadResult::refused("the file is longer than " + std::to_string(object_max_file_bytes) + " bytes");
+}
+
+// The whole file at `path`, its size checked before it is read.
+base::LoadResult read_object_bytes(const char* path, std::vector<std::uint8_t>& bytes) {
+  switch (base::read_regular_file(path, object_max_file_bytes, bytes)) {
+    case base::FileRead::read: return base::LoadResult::success();
+    case base::FileRead::cannot_open: return base::LoadResult::cannot_open("cannot open the file");
+    case base::FileRead::cannot_read: return base::LoadResult::cannot_open("cannot read the file");
+    case base::FileRead::too_large: break;
+  }
+  return longer_than_the_limit();
+}
+
 }  // namespace
 
 const char* object_failure_message(const base::LoadResult& result) {
@@ -196,24 +218,10 @@ const char* object_failure_message(const base::LoadResult& result) {
 }
 
 base::LoadResult read_object_file(const char* path, std::string& text) {
-  const base::OwnedFile file = base::open_regular_file(path);
-  if (!file) return base::LoadResult::cannot_open("cannot open the file");
-  // The text is read a chunk at a time straight from the file, with room for all of it when its size can
-  // be told: no buffer of the stream's own, and the text is not moved as it grows.
-  std::setvbuf(file.get(), nullptr, _IONBF, 0);
-  const long long size = base::file_size(file.get());
-  if (size > 0 && size <= object_max_file_bytes) text.reserve(static_cast<std::size_t>(size));
-  char chunk[file_chunk_bytes];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    if (static_cast<std::int64_t>(text.size() + got) > object_max_file_bytes) {
-      return base::LoadResult::refused("the file is longer than " + std::to_string(object_max_file_bytes) +
-                                       " bytes");
-    }
-    text.append(chunk, got);
-  }
-  if (std::ferror(file.get())) return base::LoadResult::cannot_open("cannot read the file");
-  return base::LoadResult::success();
+  std::vector<std::uint8_t> bytes;
+  const base::LoadResult result = read_object_bytes(path, bytes);
+  text.assign(bytes.begin(), bytes.end());
+  return result;
 }
 
 base::LoadResult parse_object(std::string_view text, Object3D& object) {
@@ -279,27 +287,31 @@ void compute_normals(Object3D& object) {
   for (Vector3& n : object.vertex_normals) n = normalize(n);
 }
 
-base::LoadResult load_object(const char* path, Object3D& object) {
-  std::string text;
-  base::LoadResult result = read_object_file(path, text);
-  if (result.loaded()) {
-    result = parse_object(text, object);  // which leaves the object empty when it refuses
-  } else {
+base::LoadResult load_object_bytes(std::span<const std::uint8_t> bytes, std::string_view name, Object3D& object) {
+  if (bytes.size() > static_cast<std::uint64_t>(object_max_file_bytes)) {
     empty_object(object);
+    return failed_as(name, longer_than_the_limit(), object);
   }
+  base::LoadResult result = parse_object({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, object);
   for (std::int32_t n = 0; result.loaded() && n < object.face_count(); ++n) {
     std::string defect = face_defect(object, n);
     if (!defect.empty()) result = base::LoadResult::refused(std::move(defect));
   }
-  if (!result.loaded()) {
-    if (object.face_count() != 0) empty_object(object);  // refused for a face without a normal
-    result.reason = std::string(path) + ": " + result.reason;
-    return result;
-  }
+  if (!result.loaded()) return failed_as(name, std::move(result), object);
   // The record starts with the identity pose (scale 1, position 0, rotation 0) and all marks 0.
   compute_normals(object);
   set_fallback_texture(object);
   return result;
+}
+
+base::LoadResult load_object(const char* path, Object3D& object) {
+  std::vector<std::uint8_t> bytes;
+  base::LoadResult result = read_object_bytes(path, bytes);
+  if (!result.loaded()) {
+    empty_object(object);
+    return failed_as(path, std::move(result), object);
+  }
+  return load_object_bytes(bytes, path, object);
 }
 
 }  // namespace engine3d

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,13 +38,17 @@ inline constexpr std::int64_t object_max_file_bytes = std::int64_t{64} << 20;
 // object_malformed_message when it was refused.
 const char* object_failure_message(const base::LoadResult& result);
 
-// Reads the object file at `path` into `object`: geometry, normals, identity pose, marks 0, and the
-// fallback grey texture. On failure `object` is left empty (it draws nothing) and the reason starts with
-// the path.
+// Reads the bytes of the object file `name` into `object`: geometry, normals, identity pose, marks 0, and
+// the fallback grey texture. Refused when longer than object_max_file_bytes or not an object the loader
+// takes; on failure `object` is left empty (it draws nothing) and the reason starts with the name.
+base::LoadResult load_object_bytes(std::span<const std::uint8_t> bytes, std::string_view name, Object3D& object);
+
+// Reads the object file at `path` as load_object_bytes reads its bytes; cannot_open when it cannot be
+// opened or read, refused, unread, when it is longer than object_max_file_bytes.
 base::LoadResult load_object(const char* path, Object3D& object);
 
-// Reads the whole file at `path` into `text`: cannot_open when it cannot be opened or read, refused when
-// it is longer than object_max_file_bytes.
+// Reads the whole file at `path` into `text`: cannot_open when it cannot be opened or read, refused,
+// unread, when it is longer than object_max_file_bytes.
 base::LoadResult read_object_file(const char* path, std::string& text);
 
 // Reads object text into `object`: counts, positions, faces and the per-vertex arrays, every number and

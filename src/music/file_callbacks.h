@@ -1,5 +1,5 @@
 // The five file operations the module loader reads through, and the Stream that forwards to them.
-// The program installs the in-memory file (memory_file.h); tests may install their own.
+// sound_start installs the in-memory file (memory_file.h); a table test may install its own.
 #pragma once
 
 #include <cstdint>

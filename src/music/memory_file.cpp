@@ -13,19 +13,6 @@ namespace {
 
 MemoryFile* as_memory_file(FileHandle file) { return static_cast<MemoryFile*>(file); }
 
-std::span<const std::uint8_t> served_bytes;
-
-FileHandle open_served_bytes(const char*) {
-  if (served_bytes.size() > static_cast<std::size_t>(memory_file_max_size)) return nullptr;
-  auto memory = std::unique_ptr<MemoryFile>(new (std::nothrow) MemoryFile);
-  if (!memory) return nullptr;
-  memory->size = static_cast<std::int32_t>(served_bytes.size());
-  memory->data.reset(new (std::nothrow) std::uint8_t[served_bytes.size()]);
-  if (!memory->data) return nullptr;
-  std::copy(served_bytes.begin(), served_bytes.end(), memory->data.get());
-  return memory.release();
-}
-
 }  // namespace
 
 FileHandle memory_open(const char* name) {
@@ -69,13 +56,6 @@ FileHandle memory_seek(FileHandle file, std::int32_t offset, std::int32_t origin
 std::int32_t memory_tell(FileHandle file) {
   const MemoryFile* memory = as_memory_file(file);
   return memory ? memory->position : 0;
-}
-
-void install_memory_file() { set_file_callbacks(memory_open, memory_close, memory_read, memory_seek, memory_tell); }
-
-void install_served_bytes(std::span<const std::uint8_t> bytes) {
-  served_bytes = bytes;
-  set_file_callbacks(open_served_bytes, memory_close, memory_read, memory_seek, memory_tell);
 }
 
 }  // namespace music

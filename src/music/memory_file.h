@@ -1,10 +1,9 @@
-// The in-memory file the program installs as the loader's file operations: open reads the whole file
-// into memory, and reading, seeking and telling work on that copy.
+// The in-memory file, the loader's file operations as sound_start installs them: open reads the whole
+// file into memory, and reading, seeking and telling work on that copy.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <span>
 
 #include "music/file_callbacks.h"
 
@@ -33,13 +32,5 @@ std::int32_t memory_read(void* destination, std::int32_t count, FileHandle file)
 FileHandle memory_seek(FileHandle file, std::int32_t offset, std::int32_t origin);
 // The read position; 0 for none.
 std::int32_t memory_tell(FileHandle file);
-
-// Installs the five memory_ operations as the loader's file operations.
-void install_memory_file();
-
-// Installs file operations whose open hands out a copy of `bytes`, whatever name it is asked for, read
-// through the memory_ operations: how tests and fuzzing give the loader a file made in memory. The bytes
-// must stay as they are until the next install.
-void install_served_bytes(std::span<const std::uint8_t> bytes);
 
 }  // namespace music

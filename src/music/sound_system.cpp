@@ -147,10 +147,16 @@ std::unique_lock<std::mutex> hold_idle_mixer(SoundSystem& sound) {
   return hold;
 }
 
+bool sound_start_with(OwnedModule module, std::int32_t rate, SoundSystem& sound) {
+  set_file_callbacks(memory_open, memory_close, memory_read, memory_seek, memory_tell);
+  if (!open_sound(rate, sound)) return false;
+  sound.music_module = std::move(module);
+  return true;
+}
+
 bool sound_start(const char* file_name, SoundSystem& sound) {
-  install_memory_file();
   set_buffer_length(default_buffer_length_ms, sound);
-  if (!open_sound(start_up_mix_rate, sound)) {
+  if (!sound_start_with(nullptr, start_up_mix_rate, sound)) {
     platform::message_box("Can't initialize SoundSystem", "]-ZARN-[");
     return false;
   }

@@ -75,6 +75,11 @@ extern SoundSystem sound_system;
 // load leaves the program without music (one line on stderr).
 bool sound_start(const char* file_name, SoundSystem& sound = sound_system);
 
+// Start-up with the music already in memory, at any rate: installs the in-memory file operations, opens
+// the sound output at `rate` with the buffer length set, and keeps `module` (none: no music) as the music
+// module, idle until started. False when the output cannot be opened; the module is then released.
+bool sound_start_with(OwnedModule module, std::int32_t rate, SoundSystem& sound = sound_system);
+
 // Stores max(ms, 20) rounded down to a multiple of 20; open_sound uses it.
 void set_buffer_length(std::int32_t ms, SoundSystem& sound = sound_system);
 

@@ -7,8 +7,11 @@
 #include <cstring>
 #include <new>
 #include <span>
+#include <vector>
 
+#include "base/regular_file.h"
 #include "music/delta_decode.h"
+#include "music/memory_file.h"
 #include "music/replay.h"
 
 namespace music {
@@ -36,17 +39,21 @@ using base::LoadResult;
 LoadResult loaded() { return LoadResult::success(); }
 LoadResult refuse(const char* reason) { return LoadResult::refused(reason); }
 
-// The module file as the loader sees it: a read position over the stream's bytes, fetched a buffer at a
-// time so that a cell costs no call through the file operations. Reads past the end deliver zeros and
-// leave the position at the end; seeks are held within the file.
+// The module file as the loader sees it: a read position over the file's bytes, fetched from a stream a
+// buffer at a time so that a cell costs no call through the file operations, or over bytes already in
+// memory, which are all the buffer there is. Reads past the end deliver zeros and leave the position at
+// the end; seeks are held within the file.
 class XmInput {
  public:
   static constexpr std::int64_t buffer_size = 4096;
 
-  explicit XmInput(Stream& stream) : stream_(stream) {
-    stream_seek(stream_, 0, seek_to_end);
-    end_ = std::max(0, stream_tell(stream_));
+  explicit XmInput(Stream& stream) : stream_(&stream), buffered_(buffer_.data()) {
+    stream_seek(stream, 0, seek_to_end);
+    end_ = std::max(0, stream_tell(stream));
   }
+  // Nothing is ever fetched: every position lies in the buffer, up to the end.
+  explicit XmInput(std::span<const std::uint8_t> bytes)
+      : end_(static_cast<std::int64_t>(bytes.size())), buffer_length_(end_), buffered_(bytes.data()) {}
 
   std::int64_t position() const { return position_; }
   std::int64_t remaining() const { return end_ - position_; }
@@ -56,7 +63,7 @@ class XmInput {
   void skip(std::int64_t count) { seek(position_ + count); }
 
   std::uint8_t u8() {
-    if (in_buffer()) return buffer_[position_++ - buffer_start_];
+    if (in_buffer()) return buffered_[position_++ - buffer_start_];
     std::uint8_t byte = 0;
     read(&byte, 1);
     return byte;
@@ -82,7 +89,7 @@ class XmInput {
       if (in_buffer()) {
         const std::int64_t offset = position_ - buffer_start_;
         got = std::min(count, buffer_length_ - offset);
-        std::memcpy(out, buffer_.data() + offset, got);
+        std::memcpy(out, buffered_ + offset, got);
       } else if (count >= buffer_size) {
         got = fetch(out, std::min(count, remaining()));  // sample data goes straight to its destination
       } else {
@@ -100,7 +107,7 @@ class XmInput {
     if (at_end()) return {};
     if (!in_buffer()) load_buffer();
     const std::int64_t offset = position_ - buffer_start_;
-    return {buffer_.data() + offset, static_cast<std::size_t>(buffer_length_ - offset)};
+    return {buffered_ + offset, static_cast<std::size_t>(buffer_length_ - offset)};
   }
 
  private:
@@ -111,21 +118,23 @@ class XmInput {
     buffer_length_ = fetch(buffer_.data(), std::min(buffer_size, remaining()));
   }
 
-  // Reads `count` bytes at the position. A stream that delivers fewer than it said it holds ends there.
+  // Reads `count` bytes at the position from the stream. A stream that delivers fewer than it said it
+  // holds ends there.
   std::int64_t fetch(std::uint8_t* out, std::int64_t count) {
-    stream_seek(stream_, static_cast<std::int32_t>(position_), seek_from_start);
+    stream_seek(*stream_, static_cast<std::int32_t>(position_), seek_from_start);
     const std::int64_t got =
-        std::clamp<std::int64_t>(stream_read(out, static_cast<std::int32_t>(count), stream_), 0, count);
+        std::clamp<std::int64_t>(stream_read(out, static_cast<std::int32_t>(count), *stream_), 0, count);
     if (got < count) end_ = position_ + got;
     return got;
   }
 
-  Stream& stream_;
+  Stream* stream_ = nullptr;  // none over bytes in memory
   std::int64_t end_ = 0;
   std::int64_t position_ = 0;
   std::int64_t buffer_start_ = 0;
   std::int64_t buffer_length_ = 0;
   std::array<std::uint8_t, buffer_size> buffer_{};
+  const std::uint8_t* buffered_ = nullptr;  // the buffer's bytes: buffer_, or the bytes in memory
 };
 
 // Zeroed records, or none when memory runs out: a module too large for memory is refused, not fatal.
@@ -519,8 +528,9 @@ LoadResult read_instruments(XmInput& in, Module& module) {
 
 }  // namespace
 
-LoadResult load_xm(Module& module, Stream& stream) {
-  XmInput in(stream);
+namespace {
+
+LoadResult read_xm(XmInput& in, Module& module) {
   if (!has_magic(in)) return refuse("not an XM module");
   module.tick_callback = play_tick;
   module.initial_global_volume = full_global_volume;
@@ -531,13 +541,27 @@ LoadResult load_xm(Module& module, Stream& stream) {
   return result;
 }
 
-OwnedModule load_module(const char* file_name, LoadResult& result) {
+// A fresh Module, unlinked; none when memory runs out.
+OwnedModule new_module(LoadResult& result) {
   OwnedModule module(new (std::nothrow) Module);
   if (!module) {
     result = refuse("out of memory");
     return nullptr;
   }
   module->next = module->prev = module.get();
+  return module;
+}
+
+}  // namespace
+
+LoadResult load_xm(Module& module, Stream& stream) {
+  XmInput in(stream);
+  return read_xm(in, module);
+}
+
+OwnedModule load_module(const char* file_name, LoadResult& result) {
+  OwnedModule module = new_module(result);
+  if (!module) return nullptr;
   Stream stream = stream_open(file_name);
   if (!stream.handle) {
     result = LoadResult::cannot_open("cannot open the file");
@@ -547,6 +571,26 @@ OwnedModule load_module(const char* file_name, LoadResult& result) {
   stream_close(stream);
   if (!result.loaded()) return nullptr;  // what was read goes with free_module
   return module;
+}
+
+OwnedModule load_module(std::span<const std::uint8_t> bytes, LoadResult& result) {
+  OwnedModule module = new_module(result);
+  if (!module) return nullptr;
+  XmInput in(bytes);
+  result = read_xm(in, *module);
+  if (!result.loaded()) return nullptr;  // what was read goes with free_module
+  return module;
+}
+
+OwnedModule load_module_file(const char* path, LoadResult& result) {
+  std::vector<std::uint8_t> bytes;
+  const base::FileRead read = base::read_regular_file(path, memory_file_max_size, bytes);
+  // A read error keeps the bytes that came, as the in-memory file does.
+  if (read == base::FileRead::cannot_open || read == base::FileRead::too_large) {
+    result = LoadResult::cannot_open("cannot open the file");
+    return nullptr;
+  }
+  return load_module(bytes, result);
 }
 
 }  // namespace music

@@ -1,11 +1,11 @@
 // BMP reader.
 #include "shell/bmp_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <limits>
-#include <memory>
+#include <cstring>
+#include <vector>
 
 #include "base/regular_file.h"
 
@@ -76,11 +76,34 @@ const char* refusal_of(const BmpHeader& header) {
   return nullptr;
 }
 
+// The file's bytes as the reader walks them: a position that may lie beyond the end, where reads get
+// nothing, as after a seek past the end of a file.
+class BmpBytes {
+ public:
+  explicit BmpBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+  std::size_t size() const { return bytes_.size(); }
+  std::size_t position() const { return position_; }
+  void seek(std::size_t position) { position_ = position; }
+
+  // Copies up to `count` bytes from the position and moves past them; returns how many there were.
+  std::size_t read(std::uint8_t* out, std::size_t count) {
+    const std::size_t left = position_ < bytes_.size() ? bytes_.size() - position_ : 0;
+    const std::size_t got = std::min(count, left);
+    if (got > 0) std::memcpy(out, bytes_.data() + position_, got);
+    position_ += got;
+    return got;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t position_ = 0;
+};
+
 // Stored (blue, green, red, reserved) becomes memory order (red, green, blue, 0).
-std::vector<std::uint32_t> read_palette(std::FILE* file, int entries) {
+std::vector<std::uint32_t> read_palette(BmpBytes& file, int entries) {
   std::array<std::uint8_t, max_palette_entries * 4> raw{};
-  const std::size_t got = std::fread(raw.data(), 1, static_cast<std::size_t>(entries) * 4, file);
-  (void)got;  // a short colour table keeps zeros, like the short pixel rows
+  file.read(raw.data(), static_cast<std::size_t>(entries) * 4);  // a short colour table keeps zeros
   std::vector<std::uint32_t> palette(max_palette_entries, 0);
   for (int i = 0; i < max_palette_entries; ++i) {
     const std::uint8_t* e = raw.data() + i * 4;
@@ -89,47 +112,35 @@ std::vector<std::uint32_t> read_palette(std::FILE* file, int entries) {
   return palette;
 }
 
-void read_rows(std::FILE* file, base::Image& image) {
+// Rows the file does not hold stay zero; a row cut by the end keeps the bytes that are there.
+void read_rows(BmpBytes& file, base::Image& image) {
   const int rows = image.row_count();
   const bool bottom_up = image.height >= 0;
   for (int i = 0; i < rows; ++i) {
     const int row = bottom_up ? rows - 1 - i : i;
     std::uint8_t* dst = image.pixels.data() + static_cast<std::size_t>(row) * image.pitch;
-    if (std::fread(dst, 1, image.pitch, file) < static_cast<std::size_t>(image.pitch)) return;
+    if (file.read(dst, image.pitch) < static_cast<std::size_t>(image.pitch)) return;
   }
-}
-
-// The colour table follows the info header, whatever its size.
-bool skip_rest_of_header(std::FILE* file, const BmpHeader& header) {
-  return std::fseek(file, static_cast<long>(file_header_size + header.header_size), SEEK_SET) == 0;
 }
 
 // Pixels start right after the colour table, unless the header places them further on, as files with a gap
 // before their pixels do. An offset that points back into the headers, or so far on that the pixels would
 // not fit in the file, is junk and is passed over: such files have always read their rows after the table.
-void go_to_pixels(std::FILE* file, const BmpHeader& header, long long file_bytes, std::size_t pixel_bytes) {
-  const long after_colour_table = std::ftell(file);
-  const bool further_on = after_colour_table >= 0 && static_cast<long long>(header.pixel_offset) > after_colour_table;
-  if (further_on && header.pixel_offset + static_cast<long long>(pixel_bytes) <= file_bytes) {
-    std::fseek(file, static_cast<long>(header.pixel_offset), SEEK_SET);
-  }
+void go_to_pixels(BmpBytes& file, const BmpHeader& header, std::size_t pixel_bytes) {
+  const bool further_on = header.pixel_offset > file.position();
+  if (further_on && std::uint64_t{header.pixel_offset} + pixel_bytes <= file.size()) file.seek(header.pixel_offset);
 }
 
 }  // namespace
 
-base::LoadResult read_bmp_file(const char* path, base::Image& image) {
+base::LoadResult read_bmp_bytes(std::span<const std::uint8_t> bytes, base::Image& image) {
   image = base::Image{};
-  const base::OwnedFile file = base::open_regular_file(path);
-  if (!file) return base::LoadResult::cannot_open("cannot open the file");
-  const long long file_bytes = base::file_size(file.get());
-
+  BmpBytes file(bytes);
   std::array<std::uint8_t, file_header_size + info_header_size> raw{};
-  if (std::fread(raw.data(), 1, raw.size(), file.get()) < raw.size()) {
-    return base::LoadResult::refused("shorter than the BMP headers");
-  }
+  if (file.read(raw.data(), raw.size()) < raw.size()) return base::LoadResult::refused("shorter than the BMP headers");
   const BmpHeader header = parse_header(raw);
   if (const char* refusal = refusal_of(header)) return base::LoadResult::refused(refusal);
-  if (!skip_rest_of_header(file.get(), header)) return base::LoadResult::refused("cannot seek past the headers");
+  file.seek(file_header_size + header.header_size);  // the colour table follows the info header, whatever its size
 
   base::Image loaded;
   loaded.width = header.width;
@@ -137,12 +148,24 @@ base::LoadResult read_bmp_file(const char* path, base::Image& image) {
   loaded.bits_per_pixel = static_cast<std::int32_t>(header.bit_count);
   loaded.pitch = static_cast<std::int32_t>(pitch_of(loaded.width, loaded.bits_per_pixel));
   const int entries = palette_entries_of(header);
-  if (entries > 0) loaded.palette = read_palette(file.get(), entries);
+  if (entries > 0) loaded.palette = read_palette(file, entries);
   loaded.pixels.assign(static_cast<std::size_t>(loaded.pitch) * loaded.row_count(), 0);
-  go_to_pixels(file.get(), header, file_bytes, loaded.pixels.size());
-  read_rows(file.get(), loaded);
+  go_to_pixels(file, header, loaded.pixels.size());
+  read_rows(file, loaded);
   image = std::move(loaded);
   return base::LoadResult::success();
+}
+
+base::LoadResult read_bmp_file(const char* path, base::Image& image) {
+  image = base::Image{};
+  std::vector<std::uint8_t> bytes;
+  switch (base::read_regular_file(path, bmp_max_file_bytes, bytes)) {
+    case base::FileRead::cannot_open: return base::LoadResult::cannot_open("cannot open the file");
+    case base::FileRead::too_large: return base::LoadResult::refused("a file of more than 512 MiB");
+    case base::FileRead::read:
+    case base::FileRead::cannot_read: break;  // what came reads as a file that ends there
+  }
+  return read_bmp_bytes(bytes, image);
 }
 
 int load_bmp(const char* path, base::Image& image) {

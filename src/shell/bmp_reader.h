@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "base/image.h"
 #include "base/load_result.h"
@@ -21,9 +22,16 @@ inline constexpr int bmp_max_side = 16384;
 // Largest pixel block accepted (a 16384 x 16384 bitmap of 8 bits): a few header bytes must not
 // make the reader clear gigabytes.
 inline constexpr std::int64_t bmp_max_pixel_bytes = std::int64_t{256} << 20;
+// Largest file read: room for the largest pixel block and as large a gap before it. A larger file is
+// refused unread.
+inline constexpr std::int64_t bmp_max_file_bytes = 2 * bmp_max_pixel_bytes;
 
-// Reads the bitmap at `path` into `image`: cannot_open when it is not a regular file that opens, refused
-// (with what the reader cannot take) when it is not a BMP this reader supports.
+// Reads a bitmap file's bytes into `image`; refused (with what the reader cannot take) when they are not a
+// BMP this reader supports.
+base::LoadResult read_bmp_bytes(std::span<const std::uint8_t> bytes, base::Image& image);
+
+// Reads the bitmap at `path` into `image` as read_bmp_bytes reads its bytes: cannot_open when it is not a
+// regular file that opens, refused when it is larger than bmp_max_file_bytes.
 base::LoadResult read_bmp_file(const char* path, base::Image& image);
 
 // The same read with the program's codes: bmp_loaded, bmp_cannot_open or bmp_not_supported.

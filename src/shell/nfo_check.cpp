@@ -1,9 +1,9 @@
 // NFO checksum, verdict and signing.
 #include "shell/nfo_check.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <memory>
 
 #include "base/asset_files.h"
 #include "base/regular_file.h"
@@ -14,7 +14,6 @@ namespace {
 // Fewest bytes that hold both digit groups.
 constexpr std::uint64_t nfo_min_size = 11;
 constexpr char signed_trailer_start[] = "\r\nCRC: ";  // 7 bytes before the first digit group
-constexpr std::size_t file_piece_size = 65536;
 
 bool same_ignoring_case(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -75,36 +74,25 @@ std::string nfo_checksum_text(std::uint32_t sum) {
   return text;
 }
 
-NfoCheckResult check_nfo_bytes(const std::vector<std::uint8_t>& file) {
-  const std::size_t tail_size = std::min<std::size_t>(file.size(), nfo_trailer_size);
-  const std::vector<std::uint8_t> tail(file.end() - static_cast<std::ptrdiff_t>(tail_size), file.end());
-  return verdict_of(file.size(), nfo_checksum(file), tail);
+NfoCheckResult check_nfo_bytes(std::span<const std::uint8_t> file, std::string_view name) {
+  if (file.size() > static_cast<std::uint64_t>(nfo_max_bytes)) return {nfo_verdict_failed, std::string(name), {}, {}};
+  NfoChecksum checksum;
+  checksum.add(file.data(), covered_size(file.size()));
+  const std::span<const std::uint8_t> tail = file.last(std::min<std::size_t>(file.size(), nfo_trailer_size));
+  NfoCheckResult result = verdict_of(file.size(), checksum.sum(), {tail.begin(), tail.end()});
+  result.file = name;
+  return result;
 }
 
 NfoCheckResult check_nfo_file(const char* path) {
-  const base::OwnedFile file = base::open_regular_file(path);
-  if (!file) return {};
-  const long long end = base::file_size(file.get());
-  if (end > nfo_max_bytes) return {nfo_verdict_failed, path, {}, {}};
-  const std::uint64_t size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
-
-  NfoChecksum checksum;
-  std::vector<std::uint8_t> piece(file_piece_size);
-  for (std::uint64_t left = covered_size(size); left > 0;) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, piece.size()));
-    const std::size_t got = std::fread(piece.data(), 1, want, file.get());
-    checksum.add(piece.data(), got);
-    if (got < want) break;  // a read error checks what was read
-    left -= got;
+  std::vector<std::uint8_t> bytes;
+  switch (base::read_regular_file(path, nfo_max_bytes, bytes)) {
+    case base::FileRead::cannot_open: return {};
+    case base::FileRead::too_large: return {nfo_verdict_failed, path, {}, {}};
+    case base::FileRead::read:
+    case base::FileRead::cannot_read: break;  // a read error checks what was read
   }
-  std::vector<std::uint8_t> tail(std::min<std::uint64_t>(size, nfo_trailer_size), 0);
-  std::fseek(file.get(), static_cast<long>(size - tail.size()), SEEK_SET);
-  tail.resize(std::fread(tail.data(), 1, tail.size(), file.get()));
-  tail.resize(std::min<std::uint64_t>(size, nfo_trailer_size), 0);
-
-  NfoCheckResult result = verdict_of(size, checksum.sum(), tail);
-  result.file = path;
-  return result;
+  return check_nfo_bytes(bytes, path);
 }
 
 NfoCheckResult check_nfo_files() {

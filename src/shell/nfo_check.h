@@ -8,7 +8,9 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace shell {
@@ -47,12 +49,13 @@ std::string nfo_expected_text(const std::vector<std::uint8_t>& tail, std::uint64
 // "%08x" of the sum.
 std::string nfo_checksum_text(std::uint32_t sum);
 
-// Verdict of a file's bytes: passed when the trailer's digits equal the checksum, case aside.
-// Files shorter than 11 bytes cannot hold the digits and fail.
-NfoCheckResult check_nfo_bytes(const std::vector<std::uint8_t>& file);
+// Verdict of the bytes of the file `name`: passed when the trailer's digits equal the checksum, case
+// aside. Files shorter than 11 bytes cannot hold the digits and fail; files larger than nfo_max_bytes
+// fail at once, unchecked.
+NfoCheckResult check_nfo_bytes(std::span<const std::uint8_t> file, std::string_view name);
 
-// Checks one file, read in pieces; verdict missing when it is not a regular file that opens, failed at
-// once when it is larger than nfo_max_bytes.
+// Checks one file as check_nfo_bytes checks its bytes; verdict missing when it is not a regular file that
+// opens, failed at once, unread, when it is larger than nfo_max_bytes.
 NfoCheckResult check_nfo_file(const char* path);
 
 // Checks the first of the NFO file names in the current directory that is a regular file and opens.

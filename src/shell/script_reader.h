@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "base/load_result.h"
@@ -27,8 +28,12 @@ extern ScriptText script_text;
 // is missing), or 0 after showing "Can't find data file zarn.dat" when it cannot be opened.
 int load_script();
 
-// Reads a script file into `script`; cannot_open when it is not a regular file that opens. Every file
-// that opens is taken, also one without the start marker, which leaves every part empty.
+// Reads a script file's bytes into `script`. Every file is taken, also one without the start marker,
+// which leaves every part empty.
+base::LoadResult read_script_bytes(std::span<const std::uint8_t> bytes, ScriptText& script);
+
+// Reads the script file at `path` into `script` as read_script_bytes reads its bytes; cannot_open when it
+// is not a regular file that opens.
 base::LoadResult read_script_file(const char* path, ScriptText& script);
 
 }  // namespace shell

@@ -63,7 +63,6 @@ TEST(ReplayBadInput, ModulesOfAnotherPlayersTestSuitePlay) {
   int played = 0;
   for (const auto& path : std::filesystem::recursive_directory_iterator(folder)) {
     if (path.path().extension() != ".xm") continue;
-    music::install_memory_file();
     test_support::LoadedModule load = test_support::load_file(path.path().c_str());
     if (!load.module) continue;  // what the loader refuses is its own test's concern
     music::open_voice_pool(music::intro_mix_rate);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "music/channel.h"
-#include "music/memory_file.h"
+#include "music/file_callbacks.h"
 #include "music/offline_render.h"
 #include "music/sound_system.h"
 #include "music/wave_thread.h"
@@ -40,7 +40,7 @@ TEST_F(SoundSystemTest, GeometryFollowsRateAndBufferLength) {
   };
   for (const auto& c : cases) {
     music::set_buffer_length(c.buffer_ms);
-    ASSERT_TRUE(music::open_sound(c.rate)) << c.buffer_ms;
+    ASSERT_TRUE(music::sound_start_with(nullptr, c.rate)) << c.buffer_ms;
     const music::SoundSystem& s = music::sound_system;
     EXPECT_EQ(s.buffer_length_ms, c.stored_ms);
     EXPECT_EQ(s.block_frames, c.block) << c.rate;
@@ -57,8 +57,9 @@ TEST_F(SoundSystemTest, GeometryFollowsRateAndBufferLength) {
 TEST_F(SoundSystemTest, OpeningFailsWithoutFileOperationsOrDevice) {
   music::set_file_callbacks(nullptr, nullptr, nullptr, nullptr, nullptr);
   EXPECT_FALSE(music::open_sound(44100));
-  music::install_memory_file();
   platform::headless::set_wave_available(false);
+  EXPECT_FALSE(music::sound_start_with(nullptr, 44100));
+  EXPECT_TRUE(music::file_callbacks.complete()) << "installed as start-up installs them";
   EXPECT_FALSE(music::open_sound(44100));
   EXPECT_FALSE(music::sound_system.open);
   EXPECT_FALSE(music::sound_system.thread.joinable());
@@ -118,7 +119,7 @@ music::Sample constant_sample(std::int16_t value, std::uint32_t frames) {
 TEST_F(SoundSystemTest, TicksFallExactlyEveryFramesPerTickAcrossBlocks) {
   SquareTicks::level = constant_sample(square_level, 16);
   for (std::int32_t frames_per_tick : {300, 884, 883, 885, 1000, 2000, 7}) {
-    ASSERT_TRUE(music::open_sound(44100));
+    ASSERT_TRUE(music::sound_start_with(nullptr, 44100));
     music::Module module;
     module.channel_count = 1;
     module.default_speed = 6;
@@ -147,8 +148,7 @@ TEST_F(SoundSystemTest, TicksFallExactlyEveryFramesPerTickAcrossBlocks) {
 std::vector<std::int16_t> render_small_song(std::int64_t blocks) {
   test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
   EXPECT_TRUE(load.module);
-  music::install_memory_file();
-  EXPECT_TRUE(music::open_sound(44100));
+  EXPECT_TRUE(music::sound_start_with(nullptr, 44100));
   EXPECT_TRUE(music::start_module(load.module.get()));
   std::vector<std::int16_t> out = rendered_blocks(blocks);
   music::close_sound();
@@ -178,8 +178,7 @@ TEST_F(SoundSystemTest, TwoSystemsInterleavedRenderWhatEachRendersAlone) {
     std::vector<std::int16_t> out;
     void start(const music::XmSong& song) {
       module = test_support::load_bytes(music::write_xm(song)).module;
-      music::install_memory_file();
-      ASSERT_TRUE(music::open_sound(44100, sound));
+      ASSERT_TRUE(music::sound_start_with(nullptr, 44100, sound));
       ASSERT_TRUE(music::start_module(module.get(), sound));
     }
     void fill_one() { ASSERT_TRUE(music::render_blocks(1, out, {}, sound)); }
@@ -207,9 +206,8 @@ TEST_F(SoundSystemTest, TwoSystemsInterleavedRenderWhatEachRendersAlone) {
 // open and is heard there.
 TEST_F(SoundSystemTest, AModulePlayingWhenTheSoundClosesPlaysOnAtTheRateOfTheNextOpen) {
   test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
-  music::install_memory_file();
   music::Module* module = load.module.get();
-  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::sound_start_with(nullptr, 44100));
   ASSERT_TRUE(music::start_module(module));
   const std::int32_t bpm = module->bpm;
   EXPECT_EQ(module->samples_per_tick, 5 * 44100 / (2 * bpm));
@@ -225,7 +223,7 @@ TEST_F(SoundSystemTest, AModulePlayingWhenTheSoundClosesPlaysOnAtTheRateOfTheNex
 }
 
 TEST_F(SoundSystemTest, NoPlayingModuleFillsSilence) {
-  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::sound_start_with(nullptr, 44100));
   const std::vector<std::int16_t> out = rendered_blocks(30);
   ASSERT_EQ(out.size(), 30u * 884 * 2);
   EXPECT_EQ(std::count(out.begin(), out.end(), 0), static_cast<std::ptrdiff_t>(out.size()));
@@ -254,10 +252,9 @@ class SoundThreadTest : public SoundSystemTest {
 };
 
 TEST_F(SoundThreadTest, StartStopAndReleaseWhileTheThreadMixes) {
-  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::sound_start_with(nullptr, 44100));
   for (int round = 0; round < 20; ++round) {
     test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
-    music::install_memory_file();
     music::Module* module = load.module.get();
     ASSERT_TRUE(music::start_module(module));
     ASSERT_TRUE(music::start_module(module));  // a restart while playing
@@ -280,8 +277,7 @@ TEST_F(SoundSystemTest, TheWaveThreadFillsTheSamplesTheOfflineRenderFills) {
   const std::vector<std::int16_t> direct = render_small_song(blocks);
   platform::headless::set_wave_paced_by_caller(false);
   test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
-  music::install_memory_file();
-  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::sound_start_with(nullptr, 44100));
   ASSERT_TRUE(music::sound_system.thread.joinable());
   ASSERT_TRUE(music::start_module(load.module.get()));
   std::vector<std::int16_t> threaded;
@@ -302,9 +298,8 @@ TEST_F(SoundSystemTest, TheWaveThreadFillsTheSamplesTheOfflineRenderFills) {
 
 TEST_F(SoundThreadTest, ClosingWhileAModulePlaysAndOpeningAgain) {
   test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
-  music::install_memory_file();
   for (int round = 0; round < 10; ++round) {
-    ASSERT_TRUE(music::open_sound(44100));
+    ASSERT_TRUE(music::sound_start_with(nullptr, 44100));
     ASSERT_TRUE(music::start_module(load.module.get()));
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     music::close_sound();  // straight after the open too: the thread is always joined

@@ -11,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "music/memory_file.h"
 #include "music/offline_render.h"
 #include "music/sound_system.h"
 #include "platform/headless/headless.h"
@@ -176,9 +175,8 @@ using WaveRecovery = test_support::FreshSoundSystem;
 TEST_F(WaveRecovery, MusicIsHeardAgainWithinOneBufferAfterAnyStallAnywhereInTheLoop) {
   test_support::LoadedModule load = test_support::load_bytes(music::write_xm(test_support::small_song()));
   ASSERT_TRUE(load.module);
-  music::install_memory_file();
   platform::headless::plug_wave_device(&gated_card);
-  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::sound_start_with(nullptr, 44100));
   ASSERT_TRUE(music::start_module(load.module.get()));
   // From shorter than two blocks to more than two buffers; each from every block of the loop.
   for (const int stall_ms : {30, 150, 400, 1000}) {
@@ -194,8 +192,7 @@ TEST_F(WaveRecovery, MusicIsHeardAgainWithinOneBufferAfterAnyStallAnywhereInTheL
 
   // The same song from its start, block after block, without a thread.
   platform::headless::reset();
-  music::install_memory_file();
-  ASSERT_TRUE(music::open_sound(44100));
+  ASSERT_TRUE(music::sound_start_with(nullptr, 44100));
   ASSERT_TRUE(music::start_module(load.module.get()));
   std::vector<std::int16_t> render;
   ASSERT_TRUE(music::render_blocks(static_cast<std::int64_t>(block_ends.size()), render));

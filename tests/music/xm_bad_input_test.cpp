@@ -69,7 +69,6 @@ TEST(XmBadInput, RefusedFiles) {
     EXPECT_EQ(load.result.status, base::LoadStatus::refused) << c.what;
     EXPECT_EQ(load.result.reason, c.reason) << c.what;
   }
-  music::install_memory_file();
   const auto missing = test_support::load_file("no-such-file.xm");
   EXPECT_EQ(missing.result.status, base::LoadStatus::cannot_open);
   EXPECT_EQ(missing.result.reason, "cannot open the file");
@@ -362,7 +361,6 @@ TEST(XmBadInput, ModulesOfAnotherPlayersTestSuite) {
   std::size_t refusals_seen = 0;
   for (const auto& path : files) {
     const std::string name = path.filename().string();
-    music::install_memory_file();
     const auto load = test_support::load_file(path.c_str());
     const auto expected = refused.find(name);
     if (expected == refused.end()) {

@@ -17,7 +17,7 @@ TEST(NfoCheck, WorkedExample) {
   const auto file = bytes(std::string("abc") + "\x01\x02\x03\x04\x05\x06\x07" + "0008" + "|" + "a112" + "\r\n");
   ASSERT_EQ(file.size(), 21u);
   EXPECT_EQ(shell::nfo_checksum(file), 565522u);
-  const auto result = shell::check_nfo_bytes(file);
+  const auto result = shell::check_nfo_bytes(file, "ZARN.NFO");
   EXPECT_EQ(result.computed, "0008a112");
   EXPECT_EQ(result.expected, "0008a112");
   EXPECT_EQ(result.verdict, shell::nfo_verdict_passed);
@@ -41,7 +41,7 @@ TEST(NfoCheck, TrailerCases) {
       {"10 bytes cannot hold the digits", "000-0000\r\n", shell::nfo_verdict_failed},
       {"empty file", "", shell::nfo_verdict_failed},
   };
-  for (const Case& c : cases) EXPECT_EQ(shell::check_nfo_bytes(bytes(c.file)).verdict, c.verdict) << c.what;
+  for (const Case& c : cases) EXPECT_EQ(shell::check_nfo_bytes(bytes(c.file), "ZARN.NFO").verdict, c.verdict) << c.what;
 }
 
 TEST(NfoCheck, FirstFileThatOpensIsTheOneChecked) {
@@ -88,17 +88,17 @@ TEST(NfoSign, AppendsOrReplacesTheTrailerAndKeepsTheText) {
   folder.write("ZARN.NFO", signed_once);
   const auto from_file = shell::check_nfo_file("ZARN.NFO");
   EXPECT_EQ(from_file.verdict, shell::nfo_verdict_passed);
-  EXPECT_EQ(from_file.computed, shell::check_nfo_bytes(signed_once).computed);
+  EXPECT_EQ(from_file.computed, shell::check_nfo_bytes(signed_once, "ZARN.NFO").computed);
 
   EXPECT_EQ(shell::sign_nfo(signed_once), signed_once);  // signing again replaces, never stacks
 
   auto edited = signed_once;
   edited[5] ^= 1;
-  EXPECT_EQ(shell::check_nfo_bytes(edited).verdict, shell::nfo_verdict_failed);
-  EXPECT_EQ(shell::check_nfo_bytes(shell::sign_nfo(edited)).verdict, shell::nfo_verdict_passed);
+  EXPECT_EQ(shell::check_nfo_bytes(edited, "ZARN.NFO").verdict, shell::nfo_verdict_failed);
+  EXPECT_EQ(shell::check_nfo_bytes(shell::sign_nfo(edited), "ZARN.NFO").verdict, shell::nfo_verdict_passed);
   EXPECT_EQ(shell::sign_nfo(edited).size(), signed_once.size());
 
-  EXPECT_EQ(shell::check_nfo_bytes(shell::sign_nfo({})).verdict, shell::nfo_verdict_passed);
+  EXPECT_EQ(shell::check_nfo_bytes(shell::sign_nfo({}), "ZARN.NFO").verdict, shell::nfo_verdict_passed);
 }
 
 }  // namespace

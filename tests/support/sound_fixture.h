@@ -1,10 +1,9 @@
-// A sound system as the program starts it: the headless platform reset, modules read from memory, the
+// A sound system to start as the program starts it (sound_start_with): the headless platform reset, the
 // default buffer length; closed again after each test.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "music/memory_file.h"
 #include "music/sound_system.h"
 #include "platform/headless/headless.h"
 
@@ -14,7 +13,6 @@ class FreshSoundSystem : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::headless::reset();
-    music::install_memory_file();
     music::set_buffer_length(music::default_buffer_length_ms);
   }
   void TearDown() override {

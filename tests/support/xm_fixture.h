@@ -1,6 +1,5 @@
-// Module files for the music tests: loading bytes straight from memory through the loader's file
-// operations, patching single fields of a written file, and checking that a loaded Module keeps every
-// promise the replay and the mixer rely on.
+// Module files for the music tests: loading bytes straight from memory, patching single fields of a
+// written file, and checking that a loaded Module keeps every promise the replay and the mixer rely on.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,19 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "music/memory_file.h"
 #include "music/xm_loader.h"
 #include "music/xm_writer.h"
 
 namespace test_support {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The file the installed open operation hands out, whatever name it is asked for.
-inline Bytes& served_file() {
-  static Bytes bytes;
-  return bytes;
-}
 
 // A module as load_module gives it (none when refused), with the loader's word on it.
 struct LoadedModule {
@@ -32,15 +24,14 @@ struct LoadedModule {
 
 inline LoadedModule load_file(const char* path) {
   LoadedModule load;
-  load.module = music::load_module(path, load.result);
+  load.module = music::load_module_file(path, load.result);
   return load;
 }
 
-// Loads the bytes as load_module loads a file, through the in-memory file's operations.
 inline LoadedModule load_bytes(const Bytes& bytes) {
-  served_file() = bytes;
-  music::install_served_bytes(served_file());
-  return load_file("served.xm");
+  LoadedModule load;
+  load.module = music::load_module(bytes, load.result);
+  return load;
 }
 
 // Cell `index` of a loaded pattern, counted row after row and channel after channel, as the replay reads

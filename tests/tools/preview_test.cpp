@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "music/memory_file.h"
 #include "music/offline_render.h"
 #include "music/sound_system.h"
 #include "platform/headless/headless.h"
@@ -68,10 +67,9 @@ std::vector<std::int16_t> render_in_a_fresh_system(const std::vector<std::uint8_
   EXPECT_TRUE(load.module);
   if (!load.module) return {};
   platform::headless::reset();
-  music::install_memory_file();
   music::SoundSystem fresh;
   std::vector<std::int16_t> out;
-  EXPECT_TRUE(music::open_sound(music::intro_mix_rate, fresh));
+  EXPECT_TRUE(music::sound_start_with(nullptr, music::intro_mix_rate, fresh));
   EXPECT_TRUE(music::start_module(load.module.get(), fresh));
   while (out.size() < 2 * frames && music::render_blocks(1, out, {}, fresh)) {
   }

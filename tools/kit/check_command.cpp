@@ -11,7 +11,6 @@
 #include "base/image.h"
 #include "engine3d/object_loader.h"
 #include "engine3d/object_texture.h"
-#include "music/memory_file.h"
 #include "music/xm_loader.h"
 #include "scene/bitmap_font.h"
 #include "scene/effect_tables.h"
@@ -94,9 +93,8 @@ FileCheck check_script() {
 }
 
 FileCheck check_music() {
-  music::install_memory_file();
   base::LoadResult result;
-  const music::OwnedModule module = music::load_module(base::music_file_name, result);
+  const music::OwnedModule module = music::load_module_file(base::music_file_name, result);
   if (!module) {
     const std::string reader = result.status == base::LoadStatus::cannot_open ? "cannot be opened"
                                                                                : "refused: " + result.reason;

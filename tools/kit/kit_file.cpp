@@ -13,7 +13,6 @@
 #include "base/asset_files.h"
 #include "base/load_result.h"
 #include "engine3d/object_loader.h"
-#include "music/memory_file.h"
 #include "music/xm_loader.h"
 #include "shell/nfo_check.h"
 #include "tools/nfo/code_page_437.h"
@@ -320,9 +319,8 @@ class KitReader {
     auto bytes = file_of("music", "file");
     if (!bytes) return false;
     // Loaded as the intro loads it: a module the intro refuses would leave the intro silent.
-    music::install_served_bytes(*bytes);
     base::LoadResult result;
-    const music::OwnedModule module = music::load_module(base::music_file_name, result);
+    const music::OwnedModule module = music::load_module(*bytes, result);
     if (!module) return fail("music.file", line("music", "file"), "the intro's loader refuses it: " + result.reason);
     std::fprintf(progress_, "%s: loads as the intro loads it\n", text("music", "file")->c_str());
     recipe.music = std::move(*bytes);

@@ -29,9 +29,9 @@ int sign(const std::string& path) {
     std::fprintf(stderr, "zarn-tool nfo sign: %s\n", failure.c_str());
     return exit_failure;
   }
-  const auto result = shell::check_nfo_bytes(signed_file);
+  const std::string checksum = shell::nfo_checksum_text(shell::nfo_checksum(signed_file));
   std::fprintf(path == standard_stream_path ? stderr : stdout, "%s: checksum %s, trailer %s\n", path.c_str(),
-               result.computed.c_str(), replacing ? "replaced" : "appended");
+               checksum.c_str(), replacing ? "replaced" : "appended");
   return exit_ok;
 }
 

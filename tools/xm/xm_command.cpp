@@ -16,7 +16,6 @@
 #include <string>
 #include <utility>
 
-#include "music/memory_file.h"
 #include "music/offline_render.h"
 #include "music/replay.h"
 #include "music/sound_system.h"
@@ -105,9 +104,8 @@ void print_instrument(int number, const music::Instrument& ins) {
 }
 
 music::OwnedModule load(const char* path) {
-  music::install_memory_file();
   base::LoadResult result;
-  music::OwnedModule module = music::load_module(path, result);
+  music::OwnedModule module = music::load_module_file(path, result);
   if (!module) std::fprintf(stderr, "zarn-tool xm: cannot load %s: %s\n", path, result.reason.c_str());
   return module;
 }
@@ -232,7 +230,8 @@ int render(const RenderRequest& request) {
   if (!loaded) return exit_failure;
   music::Module& module = *loaded;
   music::set_buffer_length(music::default_buffer_length_ms);
-  if (!music::open_sound(music::intro_mix_rate)) {
+  // Opened as the intro opens it; the module is started here rather than kept as the intro's music.
+  if (!music::sound_start_with(nullptr, music::intro_mix_rate)) {
     std::fprintf(stderr, "zarn-tool xm: cannot open the sound system\n");
     return exit_failure;
   }

@@ -79,7 +79,7 @@ int xm_play(music::Module& module, const char* path, bool loop) {
   const platform::WaveDevice* sound_card = find_sound_card ? find_sound_card() : nullptr;
   platform::headless::plug_wave_device(sound_card);
   music::set_buffer_length(music::default_buffer_length_ms);
-  if (!sound_card || !music::open_sound(music::intro_mix_rate)) {
+  if (!sound_card || !music::sound_start_with(nullptr, music::intro_mix_rate)) {
     std::fprintf(stderr, "zarn-tool xm: no sound device to play on\n");
     platform::headless::plug_wave_device(nullptr);
     return exit_failure;
