@@ -67,12 +67,13 @@ has_window() {
   [ -n "$window" ]
 }
 
+# True once a window named exactly NAME exists and has taken the keyboard. A window is found by its name
+# before Wine has mapped it, and focusing it then fails (BadMatch), so both are tried again together.
+focus_window() { has_window "$1" && timeout 10 xdotool windowfocus --sync "$window" >>"$log" 2>&1; }
+
 # Waits up to 60 seconds (Wine starts slowly on a cold machine) for a window named exactly NAME and gives
 # it the keyboard.
-wait_window() {
-  wait_until 60 0.1 has_window "$1" || return 1
-  xdotool windowfocus --sync "$window" >>"$log" 2>&1
-}
+wait_window() { wait_until 60 0.1 focus_window "$1"; }
 
 exited() { [ -f "$work/exit" ]; }
 
