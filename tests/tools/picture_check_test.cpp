@@ -108,6 +108,13 @@ std::size_t jpeg_segment(const Bytes& jpeg, std::uint8_t code) {
   return at;
 }
 
+// The JPEG with its first Huffman table's 16 counts each set to `count`.
+Bytes with_huffman_counts(Bytes jpeg, std::uint8_t count) {
+  const std::size_t table = jpeg_segment(jpeg, 0xC4) + 5;
+  std::fill(jpeg.begin() + table, jpeg.begin() + table + 16, count);
+  return jpeg;
+}
+
 Bytes with_frame_marker(Bytes jpeg, std::uint8_t code) {
   jpeg[jpeg_segment(jpeg, 0xC0) + 1] = code;
   return jpeg;
@@ -196,6 +203,8 @@ TEST(PictureCheck, RefusesHostilePicturesSayingWhatAndWhere) {
       {"a lossless JPEG", with_frame_marker(jpeg, 0xC3), "lossless JPEG is not supported"},
       {"an arithmetic-coded JPEG", with_frame_marker(jpeg, 0xC9),
        "arithmetic-coded JPEG is not supported (save it with Huffman coding)"},
+      {"a Huffman table of more codes than it may have", with_huffman_counts(jpeg, 20),
+       "the Huffman table at byte " + std::to_string(jpeg_segment(jpeg, 0xC4)) + " has 320 codes: at most 256"},
       {"a JPEG of 1000 empty scans", with_empty_scans(jpeg, 1000),
        "the JPEG has more than 100 scans (at byte " + std::to_string(jpeg.size() - 2 + 99 * scan_header_size) +
            ")"},

@@ -314,6 +314,20 @@ std::size_t end_of_scan_data(Bytes file, std::size_t at) {
   return file.size();
 }
 
+// stb_image 2.27 fills a Huffman table's 257 code sizes and 256 values with as many codes as the table's
+// 16 counts add up to, unchecked: more than 256 write past them.
+std::string huffman_tables_fault(Bytes segment, std::size_t at) {
+  for (std::size_t next = 0; next < segment.size();) {
+    if (segment.size() - next < 17) return "the Huffman table " + byte_words(at) + " is cut short";
+    std::size_t codes = 0;
+    for (std::size_t i = 1; i <= 16; ++i) codes += segment[next + i];
+    if (codes > 256) return "the Huffman table " + byte_words(at) + " has " + std::to_string(codes) + " codes: at most 256";
+    if (codes > segment.size() - next - 17) return "the Huffman table " + byte_words(at) + " is cut short";
+    next += 17 + codes;
+  }
+  return {};
+}
+
 struct JpegWalk {
   bool has_frame = false;
   int scans = 0;
@@ -322,6 +336,7 @@ struct JpegWalk {
 // Takes one segment (the marker's code, the bytes after its length); empty, or what is wrong with it.
 std::string take_segment(std::uint8_t code, std::size_t at, Bytes segment, JpegWalk& walk) {
   if (code == 0xCC) return frame_kind_fault(0xC9);
+  if (code == 0xC4) return huffman_tables_fault(segment, at);
   if (is_frame_marker(code)) {
     if (walk.has_frame) return "a second frame header " + byte_words(at);
     walk.has_frame = true;
