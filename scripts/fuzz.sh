@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
-# Fuzzes the program's file readers and its module replay with libFuzzer, under AddressSanitizer and
-# UndefinedBehaviorSanitizer, in its own clang build tree (build/fuzz).
+# Fuzzes the program's file readers, its module replay and the tools' picture import with libFuzzer, under
+# AddressSanitizer and UndefinedBehaviorSanitizer, in its own clang build tree (build/fuzz).
 #
-#   scripts/fuzz.sh TARGET SECONDS [RUNS]   fuzz one target (bmp script nfo object xm xm_play) for SECONDS,
-#                                           or until it has made RUNS runs when that comes first
+#   scripts/fuzz.sh TARGET SECONDS [RUNS]   fuzz one target (bmp script nfo object xm xm_play image) for
+#                                           SECONDS, or until it has made RUNS runs when that comes first
 #   scripts/fuzz.sh all SECONDS [RUNS]      every target in turn, SECONDS (and RUNS) each
 #   scripts/fuzz.sh regress                 every target once over its seed files and committed findings (test.sh)
 #
 # A run starts from the target's corpus (fuzz/corpus/TARGET, kept between runs, not committed) and its
-# seeds: the default assets, the test data, the XM writer's seed modules and the findings kept with the
-# tests (tests/data/fuzz/TARGET). What it finds that adds coverage is merged into the corpus; every crash,
-# hang (a run longer than the timeout), sanitizer report or memory blow-up is left as a file in
-# fuzz/findings/TARGET. Ends with one line of figures per target; exits 1 when anything was found.
+# seeds: the default assets, the test data, the XM writer's seed modules, the small pictures of
+# fuzz/seeds/image and the findings kept with the tests (tests/data/fuzz/TARGET). What it finds that adds
+# coverage is merged into the corpus; every crash, hang (a run longer than the timeout), sanitizer report or
+# memory blow-up is left as a file in fuzz/findings/TARGET. Ends with one line of figures per target; exits 1
+# when anything was found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(bmp script nfo object xm xm_play)
+targets=(bmp script nfo object xm xm_play image)
 usage_line() { echo "usage: scripts/fuzz.sh TARGET|all SECONDS [RUNS] | regress  (targets: ${targets[*]})"; }
 usage() { usage_line >&2; exit 2; }
 case "${1:-}" in -h | --help) usage_line; exit 0 ;; esac
@@ -65,6 +66,7 @@ seed_files() {
     nfo) echo assets/ZARN.NFO ;;
     object) echo assets/3d-obj.3d ;;
     xm | xm_play) echo assets/music.xm tests/data/xm-libxmp/*.xm tests/data/xm-libxmp/invalid/* ;;
+    image) echo assets/kit-example-logo.png fuzz/seeds/image/* ;;
   esac
 }
 # The inputs that once broke a target, minimised, kept with the tests.
@@ -75,7 +77,7 @@ max_len() {
   case "$1" in
     bmp | nfo | script) echo 16384 ;;
     object) echo 32768 ;;
-    xm | xm_play) echo 65536 ;;
+    xm | xm_play | image) echo 65536 ;;
   esac
 }
 dictionary() {

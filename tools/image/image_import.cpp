@@ -1,25 +1,17 @@
 // Importing PNG and JPEG pictures into the intro's picture slots.
 #include "tools/image/image_import.h"
 
-#include <stb_image.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <memory>
 
 #include "base/asset_files.h"
 #include "tools/assets/pictures.h"
 #include "tools/image/median_cut.h"
+#include "tools/image/picture_check.h"
+#include "tools/image/stb_image_decoder.h"
 
 namespace tools {
 namespace {
-
-
-// Larger pictures are refused before they are decoded: far beyond any slot, and a few header bytes must
-// not make the decoder allocate gigabytes.
-constexpr int max_side = 16384;
-constexpr long long max_pixels = 1LL << 25;
 
 // Where a slot's picture goes: its size, and the part of it the imported picture is fitted into.
 struct SlotLayout {
@@ -39,43 +31,9 @@ const SlotLayout& layout_of(ImageSlot slot) {
   return layouts[static_cast<int>(slot)];
 }
 
-// A decoded picture, four bytes a pixel (red, green, blue, alpha), rows top to bottom.
-struct RgbaPicture {
-  int width = 0, height = 0;
-  std::unique_ptr<stbi_uc, void (*)(void*)> pixels{nullptr, stbi_image_free};
-  const stbi_uc* at(int x, int y) const { return pixels.get() + (static_cast<std::size_t>(y) * width + x) * 4; }
-};
-
-const char* format_of(const std::vector<std::uint8_t>& file) {
-  static const std::uint8_t png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  static const std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF};
-  if (file.size() >= sizeof png && std::memcmp(file.data(), png, sizeof png) == 0) return "PNG";
-  if (file.size() >= sizeof jpeg && std::memcmp(file.data(), jpeg, sizeof jpeg) == 0) return "JPEG";
-  return nullptr;
-}
-
-bool decode(const std::vector<std::uint8_t>& file, const std::string& name, RgbaPicture& out, std::string& failure) {
-  if (file.size() > static_cast<std::size_t>(INT32_MAX)) {
-    failure = name + " is too large to be a picture for the intro";
-    return false;
-  }
-  const int size = static_cast<int>(file.size());
-  int w = 0, h = 0, channels = 0;
-  if (!stbi_info_from_memory(file.data(), size, &w, &h, &channels)) {
-    failure = name + " cannot be decoded: " + stbi_failure_reason();
-    return false;
-  }
-  if (w <= 0 || h <= 0 || w > max_side || h > max_side || static_cast<long long>(w) * h > max_pixels) {
-    failure = name + " is " + std::to_string(w) + "x" + std::to_string(h) + ": at most " + std::to_string(max_side) +
-              " pixels a side and 32 million pixels are taken";
-    return false;
-  }
-  out.pixels.reset(stbi_load_from_memory(file.data(), size, &out.width, &out.height, &channels, 4));
-  if (!out.pixels) {
-    failure = name + " cannot be decoded: " + stbi_failure_reason();
-    return false;
-  }
-  return true;
+// Pixel (x, y) of a decoded picture: red, green, blue, alpha.
+const std::uint8_t* pixel_at(const RgbaPixels& picture, int x, int y) {
+  return picture.pixels.get() + (static_cast<std::size_t>(y) * picture.width + x) * 4;
 }
 
 // Where the picture lands in the slot: scaled to fit its area whole, kept in proportion, centred.
@@ -83,7 +41,7 @@ struct Placement {
   int left, top, width, height;
 };
 
-Placement fit(const RgbaPicture& picture, const SlotLayout& slot) {
+Placement fit(const RgbaPixels& picture, const SlotLayout& slot) {
   const int area_height = slot.height - slot.area_top;
   const double scale = std::min(static_cast<double>(slot.width) / picture.width,
                                 static_cast<double>(area_height) / picture.height);
@@ -99,12 +57,14 @@ struct Sample {
 };
 
 // How much of source pixel [i, i + 1) lies in the span [from, to).
-double overlap(int i, double from, double to) { return std::max(0.0, std::min(to, i + 1.0) - std::max(from, double(i))); }
+double overlap(int i, double from, double to) {
+  return std::max(0.0, std::min(to, i + 1.0) - std::max(from, double(i)));
+}
 
 // The mean of the source pixels under destination pixel (x, y) of a picture scaled to w x h, each weighed
 // by how much of it lies under; colours weighed by their opacity too, so that a transparent pixel's colour
 // does not bleed into its neighbours.
-Sample area_sample(const RgbaPicture& picture, int x, int y, int w, int h) {
+Sample area_sample(const RgbaPixels& picture, int x, int y, int w, int h) {
   const double x0 = double(x) * picture.width / w, x1 = double(x + 1) * picture.width / w;
   const double y0 = double(y) * picture.height / h, y1 = double(y + 1) * picture.height / h;
   double r = 0, g = 0, b = 0, a = 0, weight = 0;
@@ -112,7 +72,7 @@ Sample area_sample(const RgbaPicture& picture, int x, int y, int w, int h) {
     const double wy = overlap(sy, y0, y1);
     for (int sx = static_cast<int>(x0); sx < picture.width && sx < x1; ++sx) {
       const double wxy = wy * overlap(sx, x0, x1);
-      const stbi_uc* p = picture.at(sx, sy);
+      const std::uint8_t* p = pixel_at(picture, sx, sy);
       const double alpha = p[3] / 255.0;
       r += wxy * alpha * p[0];
       g += wxy * alpha * p[1];
@@ -126,7 +86,7 @@ Sample area_sample(const RgbaPicture& picture, int x, int y, int w, int h) {
 }
 
 // The slot's whole area as samples: the fitted picture, and transparent black around it.
-std::vector<Sample> fitted_samples(const RgbaPicture& picture, const SlotLayout& slot, const Placement& at) {
+std::vector<Sample> fitted_samples(const RgbaPixels& picture, const SlotLayout& slot, const Placement& at) {
   std::vector<Sample> samples(static_cast<std::size_t>(slot.width) * slot.height, Sample{{0, 0, 0}, 0});
   for (int y = 0; y < at.height; ++y) {
     for (int x = 0; x < at.width; ++x) {
@@ -137,10 +97,10 @@ std::vector<Sample> fitted_samples(const RgbaPicture& picture, const SlotLayout&
   return samples;
 }
 
-bool has_transparency(const RgbaPicture& picture) {
+bool has_transparency(const RgbaPixels& picture) {
   for (int y = 0; y < picture.height; ++y) {
     for (int x = 0; x < picture.width; ++x) {
-      if (picture.at(x, y)[3] != 255) return true;
+      if (pixel_at(picture, x, y)[3] != 255) return true;
     }
   }
   return false;
@@ -201,7 +161,7 @@ std::size_t quantise_into(IndexedImage& image, ImageSlot slot, const std::vector
   return distinct_colour_count(colours);
 }
 
-std::string placement_words(const RgbaPicture& picture, const SlotLayout& slot, const Placement& at) {
+std::string placement_words(const RgbaPixels& picture, const SlotLayout& slot, const Placement& at) {
   std::string words = std::to_string(picture.width) + "x" + std::to_string(picture.height);
   if (at.width == picture.width && at.height == picture.height) {
     words += " kept at its size";
@@ -238,20 +198,30 @@ const char* image_slot_file_name(ImageSlot slot) { return layout_of(slot).file_n
 
 std::optional<ImportedImage> import_image(const std::vector<std::uint8_t>& file, const std::string& name,
                                           ImageSlot slot, const std::vector<Rgb888>& gold, std::string& failure) {
-  const char* format = format_of(file);
-  if (!format) {
+  if (!picture_format(file)) {
     failure = name + " is not a PNG or JPEG file";
     return std::nullopt;
   }
-  RgbaPicture picture;
-  if (!decode(file, name, picture, failure)) return std::nullopt;
+  if (std::string fault = picture_fault(file); !fault.empty()) {
+    failure = name + ": " + fault;
+    return std::nullopt;
+  }
+  std::string reason;
+  std::optional<RgbaPixels> decoded = decode_rgba(file, reason);
+  if (!decoded) {
+    failure = name + " cannot be decoded: " + reason;
+    return std::nullopt;
+  }
+  const RgbaPixels& picture = *decoded;
   const SlotLayout& layout = layout_of(slot);
   const Placement at = fit(picture, layout);
   ImportedImage out{IndexedImage(layout.width, layout.height), {}};
   const std::size_t colours = quantise_into(out.picture, slot, fitted_samples(picture, layout, at), layout.area_top);
   if (slot == ImageSlot::credits) assets::draw_gold_rule(out.picture, gold);
-  out.summary = name + ": " + format + " " + placement_words(picture, layout, at) + "; ";
-  if (has_transparency(picture)) out.summary += slot == ImageSlot::blob ? "alpha kept as transparency; " : "alpha over black; ";
+  out.summary = name + ": " + picture_format(file) + " " + placement_words(picture, layout, at) + "; ";
+  if (has_transparency(picture)) {
+    out.summary += slot == ImageSlot::blob ? "alpha kept as transparency; " : "alpha over black; ";
+  }
   out.summary += quantise_words(slot, colours, palette_layout(slot));
   return out;
 }
