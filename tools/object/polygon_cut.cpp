@@ -54,6 +54,27 @@ bool encloses_area(const MeshVertex& normal, double diagonal) {
   return std::sqrt(dot(normal, normal)) > 1e-12 * diagonal * diagonal;
 }
 
+// Whether every corner lies on the line from the first corner to the one farthest from it. A polygon
+// without area whose corners do not is one whose lobes cancel: a figure of eight.
+bool corners_on_one_line(std::span<const MeshVertex> vertices, std::span<const int> corners, double diagonal) {
+  const MeshVertex& first = vertices[corners[0]];
+  const auto from_first = [&](int corner) {
+    const MeshVertex& p = vertices[corner];
+    return MeshVertex{p.x - first.x, p.y - first.y, p.z - first.z};
+  };
+  MeshVertex along{0, 0, 0};
+  for (const int corner : corners) {
+    const MeshVertex d = from_first(corner);
+    if (dot(d, d) > dot(along, along)) along = d;
+  }
+  for (const int corner : corners) {
+    const MeshVertex d = from_first(corner);
+    const MeshVertex c{d.y * along.z - d.z * along.y, d.z * along.x - d.x * along.z, d.x * along.y - d.y * along.x};
+    if (std::sqrt(dot(c, c)) > 1e-6 * diagonal * diagonal) return false;
+  }
+  return true;
+}
+
 Flattened flattened(std::span<const MeshVertex> vertices, std::span<const int> corners, const MeshVertex& normal,
                     double diagonal) {
   const double length = std::sqrt(dot(normal, normal));
@@ -210,7 +231,11 @@ PolygonCut cut_polygon(std::span<const MeshVertex> vertices, std::span<const int
   if (corners.size() < 3) return (cut.no_area = true, cut);
   const MeshVertex normal = newell_normal(vertices, corners);
   const double diagonal = diagonal_of(vertices, corners);
-  if (!encloses_area(normal, diagonal)) return (cut.no_area = true, cut);
+  if (!encloses_area(normal, diagonal)) {
+    if (corners_on_one_line(vertices, corners, diagonal)) return (cut.no_area = true, cut);
+    cut.edges_cross = true;
+    return (add_fan(corners, triangles), cut);
+  }
   if (corners.size() == 3) return (add_fan(corners, triangles), cut);
   const Flattened flat = flattened(vertices, corners, normal, diagonal);
   cut.off_plane = flat.off_plane;
