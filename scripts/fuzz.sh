@@ -2,8 +2,8 @@
 # Fuzzes the program's file readers, its module replay and the tools' picture import with libFuzzer, under
 # AddressSanitizer and UndefinedBehaviorSanitizer, in its own clang build tree (build/fuzz).
 #
-#   scripts/fuzz.sh TARGET SECONDS [RUNS]   fuzz one target (bmp script nfo object xm xm_play image) for
-#                                           SECONDS, or until it has made RUNS runs when that comes first
+#   scripts/fuzz.sh TARGET SECONDS [RUNS]   fuzz one target (bmp script nfo object obj xm xm_play image)
+#                                           for SECONDS, or until it has made RUNS runs when that comes first
 #   scripts/fuzz.sh all SECONDS [RUNS]      every target in turn, SECONDS (and RUNS) each
 #   scripts/fuzz.sh regress                 every target once over its seed files and committed findings (test.sh)
 #
@@ -16,7 +16,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(bmp script nfo object xm xm_play image)
+targets=(bmp script nfo object obj xm xm_play image)
 usage_line() { echo "usage: scripts/fuzz.sh TARGET|all SECONDS [RUNS] | regress  (targets: ${targets[*]})"; }
 usage() { usage_line >&2; exit 2; }
 case "${1:-}" in -h | --help) usage_line; exit 0 ;; esac
@@ -65,6 +65,7 @@ seed_files() {
     script) echo assets/zarn.dat ;;
     nfo) echo assets/ZARN.NFO ;;
     object) echo assets/3d-obj.3d ;;
+    obj) echo assets/kit-example.obj fuzz/seeds/obj/*.obj ;;
     xm | xm_play) echo assets/music.xm tests/data/xm-libxmp/*.xm tests/data/xm-libxmp/invalid/* ;;
     image) echo assets/kit-example-logo.png fuzz/seeds/image/* ;;
   esac
@@ -76,7 +77,7 @@ committed_findings() { find "tests/data/fuzz/$1" -type f ! -name '*.md' 2>/dev/n
 max_len() {
   case "$1" in
     bmp | nfo | script) echo 16384 ;;
-    object) echo 32768 ;;
+    object | obj) echo 32768 ;;
     xm | xm_play | image) echo 65536 ;;
   esac
 }

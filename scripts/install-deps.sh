@@ -19,8 +19,8 @@ play_packages=(
   libpng-dev zlib1g-dev               # PNG pictures of the tools
   libcli11-dev                        # zarn-tool's command line
   libtomlplusplus-dev                 # zarn-tool kit reads a group's kit file
-  libtinyobjloader-dev libstb-dev     # zarn-tool import: Wavefront models, PNG and JPEG pictures; the
-                                      # lettering's rasteriser (stb_truetype)
+  libstb-dev                          # zarn-tool import: PNG and JPEG pictures; the lettering's
+                                      # rasteriser (stb_truetype)
 )
 test_packages=(
   libgtest-dev libbenchmark-dev       # unit tests and benchmarks

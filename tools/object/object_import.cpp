@@ -1,64 +1,47 @@
-// Importing OBJ models with tinyobjloader.
+// Importing OBJ models: read strictly, welded, cut into triangles, centred, scaled and checked.
 #include "tools/object/object_import.h"
-
-#include <tiny_obj_loader.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <map>
 #include <memory>
+#include <span>
 
 #include "engine3d/object_loader.h"
 #include "tools/object/mesh.h"
+#include "tools/object/obj_reader.h"
 #include "tools/object/object_report.h"
+#include "tools/object/polygon_cut.h"
 
 namespace tools {
 namespace {
 
+// Steps the ear clipping of one model may take in all (well under a second): models are mostly convex
+// faces, which take none; beyond this, concave faces are cut as fans and named.
+constexpr std::int64_t polygon_cut_steps = std::int64_t{1} << 26;
+// Lines shown for each kind of doubtful face; the rest are counted.
+constexpr std::size_t face_notes_shown = 5;
 
-// The model's polygons as corner lists over its vertex array, as the OBJ file numbers them.
-struct Polygons {
-  std::vector<MeshVertex> vertices;
-  std::vector<std::vector<int>> faces;
-};
-
-// Reads the OBJ text without triangulating (the polygons are cut here, after every index is checked).
-std::optional<Polygons> read_polygons(const std::string& obj_text, const std::string& name,
-                                      std::vector<std::string>& report) {
-  tinyobj::ObjReaderConfig config;
-  config.triangulate = false;
-  config.vertex_color = false;
-  tinyobj::ObjReader reader;
-  if (!reader.ParseFromString(obj_text, "", config)) {
-    report.push_back(name + ": not a Wavefront OBJ model: " + reader.Error());
+// Reads the OBJ text into positions and polygons, within what the object file can hold.
+std::optional<ObjModel> read_model(const std::string& obj_text, const std::string& name,
+                                   std::vector<std::string>& report) {
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(obj_text.data()), obj_text.size());
+  ObjRead read = read_obj(bytes, name,
+                          {static_cast<std::size_t>(engine3d::object_max_vertices),
+                           static_cast<std::size_t>(engine3d::object_max_faces)});
+  if (!read.model) {
+    report.push_back(std::move(read.refusal));
     return std::nullopt;
   }
-  Polygons polygons;
-  const auto& v = reader.GetAttrib().vertices;
-  for (std::size_t i = 0; i + 2 < v.size(); i += 3) polygons.vertices.push_back({v[i], v[i + 1], v[i + 2]});
-  const auto vertex_count = static_cast<long long>(polygons.vertices.size());
-  for (const tinyobj::shape_t& shape : reader.GetShapes()) {
-    std::size_t at = 0;
-    for (unsigned char corners : shape.mesh.num_face_vertices) {
-      std::vector<int> face;
-      for (unsigned k = 0; k < corners && at < shape.mesh.indices.size(); ++k, ++at) {
-        const int index = shape.mesh.indices[at].vertex_index;
-        if (index < 0 || index >= vertex_count) {
-          report.push_back(name + ": a face uses vertex " + std::to_string(index + 1) + " of " +
-                           std::to_string(vertex_count));
-          return std::nullopt;
-        }
-        face.push_back(index);
-      }
-      if (face.size() >= 3) polygons.faces.push_back(std::move(face));
-    }
-  }
-  if (polygons.faces.empty()) {
+  for (std::string& note : read.model->notes) report.push_back(std::move(note));
+  if (read.model->faces.empty()) {
     report.push_back(name + ": holds no faces");
     return std::nullopt;
   }
-  return polygons;
+  return std::move(read.model);
 }
 
 // Vertices at the same position are one vertex: exporters often repeat a corner for each of its faces
@@ -75,15 +58,61 @@ std::vector<int> weld_vertices(const std::vector<MeshVertex>& vertices, Mesh& me
   return renumbered;
 }
 
-// Each polygon as a fan of triangles from its first corner (exact for the convex polygons modellers make).
-Mesh triangulated(const Polygons& polygons) {
-  Mesh mesh;
-  const std::vector<int> index = weld_vertices(polygons.vertices, mesh);
-  for (const std::vector<int>& face : polygons.faces) {
-    for (std::size_t k = 1; k + 1 < face.size(); ++k) {
-      mesh.faces.push_back({index[face[0]], index[face[k]], index[face[k + 1]]});
+// The lines on one kind of face the cut doubts or refuses, a few shown with their OBJ lines and the rest
+// counted: a model may hold a million such faces.
+class FaceNotes {
+ public:
+  FaceNotes(const std::string& name, std::string what) : name_(name), what_(std::move(what)) {}
+
+  void add(std::size_t line, const std::string& detail = {}) {
+    if (count_++ < face_notes_shown) lines_.push_back(name_ + ":" + std::to_string(line) + ": " + what_ + detail);
+  }
+  bool any() const { return count_ > 0; }
+  void report_to(std::vector<std::string>& report) const {
+    report.insert(report.end(), lines_.begin(), lines_.end());
+    if (count_ > face_notes_shown) {
+      report.push_back(name_ + ": " + std::to_string(count_ - face_notes_shown) + " more faces like these: " + what_);
     }
   }
+
+ private:
+  const std::string& name_;
+  std::string what_;
+  std::size_t count_ = 0;
+  std::vector<std::string> lines_;
+};
+
+std::string number_text(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4g", value);
+  return text;
+}
+
+// Each polygon cut into triangles over the welded vertices; faces with no area refuse the model (they would
+// give triangles without a normal), the doubtful ones are warned of. Nothing when a face has no area.
+std::optional<Mesh> triangulated(const ObjModel& model, const std::string& name, std::vector<std::string>& report) {
+  Mesh mesh;
+  const std::vector<int> index = weld_vertices(model.vertices, mesh);
+  FaceNotes no_area(name, "the face has no area: its corners lie on one line");
+  FaceNotes not_flat(name, "warning: the face is not flat (cut as seen along its normal): a corner lies off its "
+                           "plane by ");
+  FaceNotes crossing(name, "warning: the face's edges cross or touch; cut as a fan from its first corner");
+  FaceNotes costly(name, "warning: too many concave faces to cut around their notches; this one is cut as a fan");
+  PolygonCutBudget budget{polygon_cut_steps};
+  std::vector<int> corners;
+  for (const ObjFace& face : model.faces) {
+    corners.clear();
+    for (std::size_t k = 0; k < face.corner_count; ++k) {
+      corners.push_back(index[model.corners[face.first_corner + k]]);
+    }
+    const PolygonCut cut = cut_polygon(mesh.vertices, corners, budget, mesh.faces);
+    if (cut.no_area) no_area.add(face.line);
+    if (cut.not_flat) not_flat.add(face.line, number_text(cut.off_plane * 100) + "% of its size");
+    if (cut.edges_cross) crossing.add(face.line);
+    if (cut.over_budget) costly.add(face.line);
+  }
+  for (const FaceNotes* notes : {&not_flat, &crossing, &costly, &no_area}) notes->report_to(report);
+  if (no_area.any()) return std::nullopt;
   return mesh;
 }
 
@@ -146,14 +175,13 @@ std::vector<std::string> flaws_of(const ObjectReport& report) {
     flaws.push_back("the mesh is not a single surface: " + std::to_string(report.overshared_edges) +
                     " edges belong to three faces or more");
   }
-  for (const std::string& defect : report.defects) flaws.push_back(defect);
+  // A few faces by number; a model can have a million of them, and the kit joins the lines into one.
+  const std::size_t shown = std::min(report.defects.size(), face_notes_shown);
+  flaws.insert(flaws.end(), report.defects.begin(), report.defects.begin() + static_cast<std::ptrdiff_t>(shown));
+  if (report.defects.size() > shown) {
+    flaws.push_back(std::to_string(report.defects.size() - shown) + " more faces without a normal");
+  }
   return flaws;
-}
-
-std::string number_text(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.4g", value);
-  return text;
 }
 
 // "1 polygon", "12 polygons", "8 vertices".
@@ -166,15 +194,13 @@ std::string counted(std::size_t n, const std::string& thing) {
 
 std::optional<std::string> import_object(const std::string& obj_text, const std::string& name,
                                             std::vector<std::string>& report) {
-  const auto polygons = read_polygons(obj_text, name, report);
-  if (!polygons) return std::nullopt;
-  Mesh mesh = triangulated(*polygons);
+  const auto model = read_model(obj_text, name, report);
+  if (!model) return std::nullopt;
+  auto cut = triangulated(*model, name, report);
+  if (!cut) return std::nullopt;
+  Mesh& mesh = *cut;
+  // The reader held the vertices and the triangles within the object file's limits.
   drop_unused_vertices(mesh);
-  if (mesh.vertices.size() > static_cast<std::size_t>(engine3d::object_max_vertices) ||
-      mesh.faces.size() > static_cast<std::size_t>(engine3d::object_max_faces)) {
-    report.push_back(name + ": more vertices or faces than the intro takes");
-    return std::nullopt;
-  }
   const double scale = centre_and_scale(mesh);
   Checked first = check_text(object_file_text(mesh));
   std::vector<std::string> flaws = first.parsed.loaded() ? flaws_of(first.report)
@@ -192,7 +218,7 @@ std::optional<std::string> import_object(const std::string& obj_text, const std:
     report.push_back(name + ": the faces cannot all be turned to point into the object; not written");
     return std::nullopt;
   }
-  report.push_back(name + ": " + counted(polygons->faces.size(), "polygon") + " cut into " +
+  report.push_back(name + ": " + counted(model->faces.size(), "polygon") + " cut into " +
                    counted(mesh.faces.size(), "triangle") + " over " + counted(mesh.vertices.size(), "vertex") +
                    "; centred and scaled by " + number_text(scale) + " to a diagonal of " +
                    number_text(imported_object_diagonal) + " units");
