@@ -2,6 +2,7 @@
 #include "tools/cli/message_text.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace tools {
 namespace {
@@ -16,13 +17,23 @@ bool plain_in_shell(char c) {
 }  // namespace
 
 std::string cut_for_message(std::string_view text, std::size_t most) {
-  std::size_t end = 0;
-  for (std::size_t characters = 0; end < text.size(); ++characters) {
-    if (characters == most) return std::string(text.substr(0, end)) + "…";
-    ++end;
-    while (end < text.size() && continues_utf8_character(text[end])) ++end;
+  std::string shown;
+  std::size_t at = 0;
+  for (std::size_t characters = 0; at < text.size(); ++characters) {
+    if (characters == most) return shown + "…";
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < ' ' || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      shown += escaped;
+      ++at;
+      continue;
+    }
+    const std::size_t start = at++;
+    while (at < text.size() && continues_utf8_character(text[at])) ++at;
+    shown.append(text.substr(start, at - start));
   }
-  return std::string(text);
+  return shown;
 }
 
 std::string quoted_for_message(std::string_view text, std::size_t most) {

@@ -9,7 +9,8 @@
 namespace tools {
 
 // `text` as it is when it has at most `most` characters, otherwise its first `most` characters and "…";
-// never cut inside a UTF-8 character.
+// never cut inside a UTF-8 character. A control character is shown as "\x0A", so that the message stays
+// one line.
 std::string cut_for_message(std::string_view text, std::size_t most = 60);
 
 // `text` cut as cut_for_message cuts it, in single quotes: 'ACME'.

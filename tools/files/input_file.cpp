@@ -57,6 +57,8 @@ std::string not_a_file(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> read_standard_input(InputLimit limit, std::string& failure) {
   std::vector<std::uint8_t> bytes;
   const auto most = static_cast<std::size_t>(limit.max_bytes);
+  // Room for the most the limit lets through, taken once: growing by doubling would touch twice that.
+  bytes.reserve(most + 1);
   for (;;) {
     const std::size_t had = bytes.size();
     const std::size_t chunk = std::min(read_chunk_bytes, most + 1 - had);
