@@ -127,7 +127,7 @@ class KitReader {
       const bool known = std::any_of(std::begin(known_keys), std::end(known_keys),
                                      [&](const KnownKey& k) { return name == k.section; });
       if (!known) return fail(cut_for_message(name), line_of(node), "unknown key");
-      if (!table) return fail(name, line_of(node), std::string("must be a table ([") + name + "]), not " + type_words(node));
+      if (!table) return fail(name, line_of(node), "must be a table ([" + name + "]), not " + type_words(node));
       for (const auto& [key, value] : *table) {
         if (!key_is_known(name, std::string(key.str()), value)) return false;
       }
@@ -214,8 +214,13 @@ class KitReader {
     }
     std::string failure;
     auto bytes = read_input_file(path.string(), limit, failure);
-    if (bytes && !(folder && file)) failure = "cannot tell where " + shown + " lies";
-    if (!bytes || !(folder && file)) {
+    // Where the links cannot be followed the read fails too (a loop); a file read all the same is not
+    // taken, as where it lies cannot be told.
+    if (bytes && !(folder && file)) {
+      bytes.reset();
+      failure = "cannot tell where " + shown + " lies";
+    }
+    if (!bytes) {
       fail(full_key(section, key), line(section, key), failure);
       return std::nullopt;
     }
@@ -370,14 +375,15 @@ class KitReader {
 
   bool read_object(AssetRecipe& recipe) {
     if (!find("object", "file")) return true;
-    const std::string name = cut_for_message(*text("object", "file"));
-    if (!ends_with(name, ".obj") && !ends_with(name, ".3d")) {
+    const std::string file = *text("object", "file");
+    const std::string name = cut_for_message(file);
+    if (!ends_with(file, ".obj") && !ends_with(file, ".3d")) {
       return fail("object.file", line("object", "file"), "must name a Wavefront model (.obj) or an object file (.3d)");
     }
     const auto bytes = file_of("object", "file", model_input);
     if (!bytes) return false;
     const std::string content(bytes->begin(), bytes->end());
-    return ends_with(name, ".obj") ? obj_model(name, content, recipe) : object_file(name, content, recipe);
+    return ends_with(file, ".obj") ? obj_model(name, content, recipe) : object_file(name, content, recipe);
   }
 
   bool obj_model(const std::string& name, const std::string& content, AssetRecipe& recipe) {
