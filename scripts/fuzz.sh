@@ -1,22 +1,22 @@
 #!/usr/bin/env bash
-# Fuzzes the program's file readers, its module replay and the tools' picture import with libFuzzer, under
-# AddressSanitizer and UndefinedBehaviorSanitizer, in its own clang build tree (build/fuzz).
+# Fuzzes the program's file readers, its module replay and the tools' imports and kit reader with libFuzzer,
+# under AddressSanitizer and UndefinedBehaviorSanitizer, in its own clang build tree (build/fuzz).
 #
-#   scripts/fuzz.sh TARGET SECONDS [RUNS]   fuzz one target (bmp script nfo object obj xm xm_play image)
+#   scripts/fuzz.sh TARGET SECONDS [RUNS]   fuzz one target (bmp script nfo object obj xm xm_play image kit)
 #                                           for SECONDS, or until it has made RUNS runs when that comes first
 #   scripts/fuzz.sh all SECONDS [RUNS]      every target in turn, SECONDS (and RUNS) each
 #   scripts/fuzz.sh regress                 every target once over its seed files and committed findings (test.sh)
 #
 # A run starts from the target's corpus (fuzz/corpus/TARGET, kept between runs, not committed) and its
-# seeds: the default assets, the test data, the XM writer's seed modules, the small pictures of
-# fuzz/seeds/image and the findings kept with the tests (tests/data/fuzz/TARGET). What it finds that adds
-# coverage is merged into the corpus; every crash, hang (a run longer than the timeout), sanitizer report or
-# memory blow-up is left as a file in fuzz/findings/TARGET. Ends with one line of figures per target; exits 1
-# when anything was found.
+# seeds: the default assets, the test data, the XM writer's seed modules, the default kit, the small models
+# and pictures of fuzz/seeds/ and the findings kept with the tests (tests/data/fuzz/TARGET). What it finds
+# that adds coverage is merged into the corpus; every crash, hang (a run longer than the timeout), sanitizer
+# report or memory blow-up is left as a file in fuzz/findings/TARGET. Ends with one line of figures per
+# target; exits 1 when anything was found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(bmp script nfo object obj xm xm_play image)
+targets=(bmp script nfo object obj xm xm_play image kit)
 usage_line() { echo "usage: scripts/fuzz.sh TARGET|all SECONDS [RUNS] | regress  (targets: ${targets[*]})"; }
 usage() { usage_line >&2; exit 2; }
 case "${1:-}" in -h | --help) usage_line; exit 0 ;; esac
@@ -36,7 +36,7 @@ build=build/fuzz
 command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is missing; scripts/install-deps.sh installs it" >&2; exit 1; }
 CC=clang CXX=clang++ scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARN_SANITIZE=address \
   -DZARN_BUILD_FUZZ=ON -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF -- \
-  "${targets[@]/#/fuzz_}" make_xm_seeds >/dev/null
+  "${targets[@]/#/fuzz_}" make_xm_seeds make_kit_seeds >/dev/null
 
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -49,6 +49,10 @@ regress() {
   if [ "$target" = xm ] || [ "$target" = xm_play ]; then
     mkdir -p "$build/xm-seeds" && "$build/make_xm_seeds" "$build/xm-seeds"
     inputs+=("$build"/xm-seeds/*)
+  fi
+  if [ "$target" = kit ]; then
+    mkdir -p "$build/kit-seeds" && "$build/make_kit_seeds" "$build/kit-seeds"
+    inputs+=("$build"/kit-seeds/*)
   fi
   "$build/fuzz_$target" -timeout="$hang_seconds" "${inputs[@]}" >"$build/regress-$target.log" 2>&1 || {
     cat "$build/regress-$target.log" >&2
@@ -68,6 +72,7 @@ seed_files() {
     obj) echo assets/kit-example.obj fuzz/seeds/obj/*.obj ;;
     xm | xm_play) echo assets/music.xm tests/data/xm-libxmp/*.xm tests/data/xm-libxmp/invalid/* ;;
     image) echo assets/kit-example-logo.png fuzz/seeds/image/* ;;
+    kit) echo assets/kit-example.toml ;;
   esac
 }
 # The inputs that once broke a target, minimised, kept with the tests.
@@ -79,6 +84,9 @@ max_len() {
     bmp | nfo | script) echo 16384 ;;
     object | obj) echo 32768 ;;
     xm | xm_play | image) echo 65536 ;;
+    bmp | nfo | script | kit) echo 16384 ;;
+    object) echo 32768 ;;
+    xm | xm_play) echo 65536 ;;
   esac
 }
 dictionary() {
@@ -100,6 +108,7 @@ fuzz_target() {
   # shellcheck disable=SC2046
   cp $(seed_files "$target") "$seeds/"
   [ "$target" = xm ] || [ "$target" = xm_play ] && "$build/make_xm_seeds" "$seeds"
+  [ "$target" = kit ] && "$build/make_kit_seeds" "$seeds"
   # shellcheck disable=SC2046
   cp $(committed_findings "$target") "$seeds/" 2>/dev/null || true
   local log="$build/fuzz-$target.log"

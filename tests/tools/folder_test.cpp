@@ -41,6 +41,7 @@ std::map<std::string, std::string> snapshot(const fs::path& root) {
     const std::string name = fs::relative(entry.path(), root).string();
     if (entry.is_symlink()) entries[name] = "link to " + fs::read_symlink(entry.path()).string();
     else if (entry.is_directory()) entries[name] = "dir";
+    else if (entry.is_fifo()) entries[name] = "fifo";
     else entries[name] = "file: " + contents(entry.path());
   }
   return entries;
@@ -109,6 +110,13 @@ TEST(FolderWrite, AFailurePartWayLeavesEveryOldFileAsItWas) {
        "cannot write out/sub/music.xm: not a file name in the folder"},
       {"a name given twice", [](tools::FileSet& set) { set.push_back({"zarn.dat", bytes_of("x")}); },
        "cannot write out/zarn.dat: named twice in the set"},
+      {"a FIFO under the first name, a directory in the way of the last",
+       [](tools::FileSet&) {
+         fs::remove("out/logo.bmp");
+         ASSERT_EQ(::mkfifo("out/logo.bmp", 0600), 0);
+         fs::create_directories("out/music.xm/inside");
+       },
+       "cannot replace out/music.xm: Is a directory"},
   };
   for (const Case& c : cases) {
     fs::remove_all("out");
@@ -150,6 +158,12 @@ TEST(FolderWrite, ReplacesWhatStandsUnderANameWithoutFollowingIt) {
        [] {
          fs::create_directory("out");
          fs::create_symlink("../outside/made.txt", "out/music.xm");
+       },
+       {}},
+      {"a FIFO is replaced, never opened (opening it would wait for a reader)",
+       [] {
+         fs::create_directory("out");
+         ASSERT_EQ(::mkfifo("out/zarn.dat", 0600), 0);
        },
        {}},
       {"a symlink to a folder outside is replaced, nothing written into the folder",

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "tools/files/file_bytes.h"
+#include "tools/files/input_file.h"
 #include "tools/nfo/code_page_437.h"
 
 // The implementation is compiled here alone, its functions static: no symbol clashes with a system stb
@@ -79,7 +79,8 @@ struct GlyphRaster::Face {
 };
 
 GlyphRaster::GlyphRaster(const std::string& font_path, int pixel_height) : face_(std::make_unique<Face>()) {
-  auto file = read_file_bytes(font_path);
+  std::string failure;
+  auto file = read_input_file(font_path, font_input, failure);
   if (!file) return;
   face_->file = std::move(*file);
   const unsigned char* data = face_->file.data();

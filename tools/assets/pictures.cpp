@@ -7,6 +7,7 @@
 
 #include "tools/assets/glyph_raster.h"
 #include "tools/assets/height_field.h"
+#include "tools/cli/message_text.h"
 
 namespace tools::assets {
 namespace {
@@ -90,6 +91,14 @@ std::optional<HeightField> centred_text(const LetteringStyle& style, const std::
 // at the smallest size; empty when it is fine (also when the font cannot be read: making the picture
 // says so).
 std::string lettering_problem(const LetteringStyle& style, const std::string& text) {
+  // Every character moves the pen by a pixel at least, so more characters than the picture has columns
+  // cannot fit: said before a glyph is measured, whatever the text's length.
+  const auto characters = static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+  if (characters > static_cast<std::size_t>(style.width)) {
+    return quoted_for_message(text) + " is " + std::to_string(characters) + " characters long; the " +
+           std::to_string(style.width) + "-pixel picture holds far fewer";
+  }
   const GlyphRaster raster(dejavu_font(style.font), style.pixel_height);
   if (!raster.ok()) return {};
   if (const auto missing = raster.missing_glyph(text)) {
@@ -98,7 +107,7 @@ std::string lettering_problem(const LetteringStyle& style, const std::string& te
     return std::string("the lettering's font has no glyph for ") + code;
   }
   if (fitted_style(style, text)) return {};
-  return "'" + text + "' does not fit the " + std::to_string(style.width) + "-pixel picture even at " +
+  return quoted_for_message(text) + " does not fit the " + std::to_string(style.width) + "-pixel picture even at " +
          std::to_string(static_cast<int>(smallest_share * 100)) + "% of the lettering's size; shorten it";
 }
 

@@ -1,9 +1,13 @@
 // The scroll script and the NFO.
 #include "tools/assets/texts.h"
 
+#include <cstdio>
+
 #include "shell/nfo_check.h"
 #include "shell/script_reader.h"
 #include "tools/assets/font_sheets.h"
+#include "tools/cli/message_text.h"
+#include "tools/nfo/code_page_437.h"
 
 namespace tools::assets {
 namespace {
@@ -62,6 +66,30 @@ const char nfo_notes[] =
     "\n"
     "   ~~~~~~======%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%======~~~~~~\n";
 
+bool continues_utf8_character(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The character that starts at byte `at` of `text` (column `column`) as a person can find it in the kit:
+// itself where it shows, and always its code point. The scroll font has printable ASCII only.
+std::string missing_glyph_words(const std::string& text, std::size_t at, std::size_t column) {
+  const std::string where = " at column " + std::to_string(column);
+  const auto byte = static_cast<unsigned char>(text[at]);
+  if (byte > ' ' && byte <= '~') return std::string("holds '") + text[at] + "'" + where + ", which the scroll font has no glyph for";
+  std::size_t end = at + 1;
+  while (end < text.size() && continues_utf8_character(text[end])) ++end;
+  const auto decoded = decode_utf8(std::string_view(text).substr(at, end - at));
+  char code[16];
+  if (!decoded || decoded->size() != 1) {
+    std::snprintf(code, sizeof code, "0x%02X", byte);
+    return std::string("holds byte ") + code + where + ", which is not UTF-8 text";
+  }
+  const char32_t character = decoded->front();
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+  const std::string shown = character == '\t' ? "a tab" : character < ' ' || character == 0x7F
+                                                         ? "a control character"
+                                                         : quoted_for_message(text.substr(at, end - at));
+  return "holds " + shown + " (" + code + ")" + where + "; the scroll font has plain ASCII characters only";
+}
+
 }  // namespace
 
 std::string default_greetings() {
@@ -80,20 +108,18 @@ std::string make_script(const std::string& greetings, const std::string& credits
 }
 
 std::string scroll_text_problem(const std::string& text) {
-  // The script reader takes a line 255 characters at a time and looks for its markers in each piece.
-  for (const char* marker : {"ZARNSTART", "ENDPART", "ZARNEND"}) {
-    if (text.find(marker) != std::string::npos) return std::string("holds the script's marker ") + marker;
-  }
   if (text.size() + 1 > shell::script_part_capacity) {
     return "is " + std::to_string(text.size()) + " characters long; a scroll line holds at most " +
            std::to_string(shell::script_part_capacity - 1);
   }
-  for (char c : text) {
-    if (!large_font_has(c)) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte < ' ' || byte > '~') return "holds a character the scroll font has no glyph for (not plain ASCII)";
-      return std::string("holds '") + c + "', which the scroll font has no glyph for";
-    }
+  // The script reader takes a line 255 characters at a time and looks for its markers in each piece.
+  for (const char* marker : {"ZARNSTART", "ENDPART", "ZARNEND"}) {
+    if (text.find(marker) != std::string::npos) return std::string("holds the script's marker ") + marker;
+  }
+  std::size_t column = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (!continues_utf8_character(text[at])) ++column;
+    if (!large_font_has(text[at])) return missing_glyph_words(text, at, column);
   }
   return {};
 }

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <vector>
 
 namespace tools {
@@ -55,6 +57,19 @@ std::string problem_of(CLI::App& command, const CLI::ParseError& error) {
   return error.what();
 }
 
+// Runs the work. Every command reports its own failures; an exception that still comes up (no memory, an
+// error of the system no command foresaw) ends the run with one line on stderr, never an abort.
+int run_to_the_end(CLI::App& command, const CommandRun& run) {
+  try {
+    return run();
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s: out of memory\n", command_path(command).c_str());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: %s\n", command_path(command).c_str(), error.what());
+  }
+  return exit_failure;
+}
+
 // Reads the line into `command` and runs what it asks for; help goes to stdout, and a wrong line is
 // one line on stderr.
 int parse_and_run(CLI::App& command, std::vector<std::string> reversed, const CommandRun& run) {
@@ -73,7 +88,7 @@ int parse_and_run(CLI::App& command, std::vector<std::string> reversed, const Co
     std::fprintf(stderr, "%s: %s (see %s --help)\n", path.c_str(), problem_of(command, error).c_str(), path.c_str());
     return exit_usage;
   }
-  return run ? run() : exit_usage;
+  return run ? run_to_the_end(command, run) : exit_usage;
 }
 
 // A check of an option's text: "" when `accepts` takes it, otherwise what the option takes and what it got.

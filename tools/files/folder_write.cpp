@@ -86,11 +86,26 @@ class FolderWrite {
   std::string failure_;
 };
 
+// Why `dir` cannot be made where making it failed with `error`: what stands there, when that is what is
+// in the way ("File exists" would not say that the name is a dangling link or a file).
+std::string making_problem(const std::filesystem::path& dir, const std::error_code& error) {
+  std::error_code ignored;
+  const std::filesystem::file_status link = std::filesystem::symlink_status(dir, ignored);
+  const std::filesystem::file_status target = std::filesystem::status(dir, ignored);
+  std::string why = error.message();
+  if (std::filesystem::is_symlink(link) && !std::filesystem::exists(target)) {
+    why = "a symbolic link to nothing stands there (what it names does not exist)";
+  } else if (std::filesystem::exists(target) && !std::filesystem::is_directory(target)) {
+    why = "a file that is not a folder stands there";
+  }
+  return "cannot make " + dir.string() + ": " + why;
+}
+
 bool FolderWrite::open() {
   std::error_code error;
   std::filesystem::create_directories(dir_, error);
   if (error) {
-    failure_ = "cannot make " + dir_.string() + ": " + error.message();
+    failure_ = making_problem(dir_, error);
     return false;
   }
   dir_fd_ = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

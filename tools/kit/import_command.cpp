@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "engine3d/object_loader.h"
 #include "tools/assets/pictures.h"
 #include "tools/cli/command_line.h"
+#include "tools/cli/message_text.h"
 #include "tools/files/file_bytes.h"
+#include "tools/files/input_file.h"
+#include "tools/files/output_file.h"
 #include "tools/kit/imported_file.h"
 #include "tools/cli/tool_command.h"
 
@@ -27,16 +29,19 @@ int fail(const char* command, const std::string& why) {
   return exit_failure;
 }
 
+// Where the report goes: stdout, unless the data itself goes there.
+std::FILE* report_stream(const std::string& out) { return out == standard_stream_path ? stderr : stdout; }
+
 int image(const ImageRequest& request) {
   std::string failure;
-  const auto file = read_file_bytes(request.in, &failure);
+  const auto file = read_input_file(request.in, picture_input, failure);
   if (!file) return fail("image", failure);
-  const auto imported = import_picture_file(*file, request.in, *image_slot_named(request.slot),
+  const auto imported = import_picture_file(*file, cut_for_message(request.in), *image_slot_named(request.slot),
                                             assets::CreditsDesign{}.gold, failure);
   if (!imported) return fail("image", failure);
   if (!write_file_bytes(request.out, imported->file.bytes, failure)) return fail("image", failure);
-  std::printf("%s\n%s: %dx%d, 8 bits\n", imported->summary.c_str(), request.out.c_str(), imported->width,
-              imported->height);
+  std::fprintf(report_stream(request.out), "%s\n%s: %dx%d, 8 bits\n", imported->summary.c_str(), request.out.c_str(),
+               imported->width, imported->height);
   return exit_ok;
 }
 
@@ -47,20 +52,18 @@ struct ObjectRequest {
 
 int object(const ObjectRequest& request) {
   std::string failure;
-  const auto file = read_file_bytes(request.in, &failure);
+  const auto file = read_input_file(request.in, model_input, failure);
   if (!file) return fail("object", failure);
-  if (file->size() > static_cast<std::size_t>(engine3d::object_max_file_bytes)) {
-    return fail("object", request.in + " is larger than the intro takes an object file");
-  }
   std::vector<std::string> report;
-  const auto made = import_object_file(std::string(file->begin(), file->end()), request.in, report);
+  const auto made = import_object_file(std::string(file->begin(), file->end()), cut_for_message(request.in), report);
   if (!made) {
     for (const std::string& line : report) fail("object", line);
     return fail("object", request.out + " not written");
   }
-  for (const std::string& line : report) std::printf("%s\n", line.c_str());
+  std::FILE* said = report_stream(request.out);
+  for (const std::string& line : report) std::fprintf(said, "%s\n", line.c_str());
   if (!write_file_bytes(request.out, made->bytes, failure)) return fail("object", failure);
-  std::printf("%s: written\n", request.out.c_str());
+  std::fprintf(said, "%s: written\n", request.out.c_str());
   return exit_ok;
 }
 

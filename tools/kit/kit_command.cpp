@@ -8,7 +8,10 @@
 
 #include "tools/assets/asset_set.h"
 #include "tools/cli/command_line.h"
+#include "tools/cli/message_text.h"
 #include "tools/files/file_bytes.h"
+#include "tools/files/input_file.h"
+#include "tools/files/output_file.h"
 #include "tools/kit/kit_file.h"
 #include "tools/kit/kit_template.h"
 #include "tools/cli/tool_command.h"
@@ -21,7 +24,7 @@ namespace fs = std::filesystem;
 // Writes the default kit; a file already there is a group's work and is left alone.
 int new_kit(const std::string& path) {
   std::error_code error;
-  if (fs::exists(fs::symlink_status(path, error))) {
+  if (path != standard_stream_path && fs::exists(fs::symlink_status(path, error))) {
     std::fprintf(stderr, "zarn-tool kit new: %s exists already; kit new does not write over it\n", path.c_str());
     return exit_failure;
   }
@@ -31,7 +34,10 @@ int new_kit(const std::string& path) {
     std::fprintf(stderr, "zarn-tool kit new: %s\n", failure.c_str());
     return exit_failure;
   }
-  std::printf("%s: the default set's kit; edit it, then: zarn-tool kit build %s OUTDIR\n", path.c_str(), path.c_str());
+  // With the kit on standard output, standard output holds the kit alone.
+  std::fprintf(path == standard_stream_path ? stderr : stdout,
+               "%s: the default set's kit; edit it, then: zarn-tool kit build %s OUTDIR\n", path.c_str(),
+               shell_quoted(path).c_str());
   return exit_ok;
 }
 
@@ -40,15 +46,38 @@ struct BuildRequest {
   std::string out;
 };
 
+// Why the kit may not be built into `out`, or empty: the build would write over one of its own inputs,
+// the kit file among them, which its folder or one that holds an input would risk.
+std::string output_problem(const fs::path& out, const Kit& kit) {
+  const auto resolved = resolved_path(out);
+  const std::string shown = cut_for_message(out.string());
+  if (!resolved) return "cannot tell where " + shown + " lies";
+  const fs::path& folder = *resolved;
+  if (folder == kit.inputs.front().parent_path()) {
+    return shown + " is the kit's own folder; build into another one, so that no input is written over";
+  }
+  for (const fs::path& input : kit.inputs) {
+    if (input.parent_path() == folder) {
+      return shown + " holds " + cut_for_message(input.filename().string()) +
+             ", which the kit reads; build into another folder, so that no input is written over";
+    }
+  }
+  return {};
+}
+
 int build_kit(const BuildRequest& request) {
   KitProblem problem;
-  const auto recipe = read_kit(request.kit, stdout, problem);
-  if (!recipe) {
+  const auto kit = read_kit(request.kit, stdout, problem);
+  if (!kit) {
     std::fprintf(stderr, "zarn-tool kit build: %s\n", problem_line(request.kit, problem).c_str());
     return exit_usage;
   }
-  if (!assets::generate_assets(request.out, *recipe, stdout, "zarn-tool kit build")) return exit_failure;
-  std::printf("next: zarn-tool check %s\n", request.out.c_str());
+  if (const std::string problem = output_problem(request.out, *kit); !problem.empty()) {
+    std::fprintf(stderr, "zarn-tool kit build: %s\n", problem.c_str());
+    return exit_usage;
+  }
+  if (!assets::generate_assets(request.out, kit->recipe, stdout, "zarn-tool kit build")) return exit_failure;
+  std::printf("next: zarn-tool check %s\n", shell_quoted(request.out).c_str());
   return exit_ok;
 }
 

@@ -16,7 +16,8 @@
 #include "music/xm_loader.h"
 #include "shell/nfo_check.h"
 #include "tools/nfo/code_page_437.h"
-#include "tools/files/file_bytes.h"
+#include "tools/cli/message_text.h"
+#include "tools/files/input_file.h"
 #include "tools/image/image_import.h"
 #include "tools/object/object_import.h"
 #include "tools/object/object_report.h"
@@ -88,16 +89,29 @@ const char* type_words(const toml::node& node) {
 
 int line_of(const toml::node& node) { return static_cast<int>(node.source().begin.line); }
 
+// Says one line of what was done on `progress`, when there is one to say it on.
+void say(std::FILE* progress, const std::string& line) {
+  if (progress) std::fprintf(progress, "%s\n", line.c_str());
+}
+
+bool lies_within(const fs::path& path, const fs::path& folder) {
+  const fs::path relative = path.lexically_relative(folder);
+  return !relative.empty() && *relative.begin() != "..";
+}
+
 // Reads one kit into one recipe; the first problem stops it.
 class KitReader {
  public:
   KitReader(const toml::table& root, fs::path folder, std::FILE* progress, KitProblem& problem)
       : root_(root), folder_(std::move(folder)), progress_(progress), problem_(problem) {}
 
-  bool read(AssetRecipe& recipe) {
-    return keys_are_known() && read_logo(recipe) && read_banner(recipe) && read_credits(recipe) &&
-           read_blob(recipe) && read_colours(recipe) && read_scroll(recipe) && read_nfo(recipe) &&
-           read_music(recipe) && read_object(recipe);
+  bool read(Kit& kit) {
+    AssetRecipe& recipe = kit.recipe;
+    const bool read = keys_are_known() && read_logo(recipe) && read_banner(recipe) && read_credits(recipe) &&
+                      read_blob(recipe) && read_colours(recipe) && read_scroll(recipe) && read_nfo(recipe) &&
+                      read_music(recipe) && read_object(recipe);
+    kit.inputs.insert(kit.inputs.end(), inputs_.begin(), inputs_.end());
+    return read;
   }
 
  private:
@@ -112,8 +126,8 @@ class KitReader {
       const toml::table* table = node.as_table();
       const bool known = std::any_of(std::begin(known_keys), std::end(known_keys),
                                      [&](const KnownKey& k) { return name == k.section; });
-      if (!known) return fail(name, line_of(node), "unknown key");
-      if (!table) return fail(name, line_of(node), std::string("must be a table ([") + name + "]), not " + type_words(node));
+      if (!known) return fail(cut_for_message(name), line_of(node), "unknown key");
+      if (!table) return fail(name, line_of(node), "must be a table ([" + name + "]), not " + type_words(node));
       for (const auto& [key, value] : *table) {
         if (!key_is_known(name, std::string(key.str()), value)) return false;
       }
@@ -122,7 +136,7 @@ class KitReader {
   }
 
   bool key_is_known(const std::string& section, const std::string& key, const toml::node& value) {
-    const std::string full = section + "." + key;
+    const std::string full = cut_for_message(section + "." + key);
     for (const KnownKey& k : known_keys) {
       if (section != k.section || key != k.name) continue;
       if (holds_kind(value, k.kind)) return true;
@@ -170,22 +184,48 @@ class KitReader {
                     std::string("given with ") + section + "." + key + ": the picture replaces the lettering, keep one");
       }
     }
-    const auto bytes = file_of(section, "image");
+    const auto bytes = file_of(section, "image", picture_input);
     if (!bytes) return false;
     std::string failure;
-    const auto imported = import_image(*bytes, *path, slot, gold, failure);
+    const auto imported = import_image(*bytes, cut_for_message(*path), slot, gold, failure);
     if (!imported) return fail(full_key(section, "image"), line(section, "image"), failure);
-    std::fprintf(progress_, "%s\n", imported->summary.c_str());
+    say(progress_, imported->summary);
     into = imported->picture;
     return true;
   }
 
-  // The bytes of the file named at section.key, found from the kit's folder.
-  std::optional<std::vector<std::uint8_t>> file_of(const char* section, const char* key) {
-    const fs::path path = folder_ / *text(section, key);
+  // The bytes of the file named at section.key, found from the kit's folder, at most `limit` of them. A
+  // kit is shared between people: building one must read no file of the builder's own, so a file the kit
+  // names lies in the kit's folder or below it, also when a symbolic link on the way points elsewhere.
+  std::optional<std::vector<std::uint8_t>> file_of(const char* section, const char* key, InputLimit limit) {
+    const std::string name = *text(section, key);
+    const fs::path path = folder_ / name;
+    const std::string shown = cut_for_message(name);
+    if (fs::path(name).has_root_path()) {
+      fail(full_key(section, key), line(section, key),
+           shown + " is an absolute path; a kit names only files in its own folder or below it");
+      return std::nullopt;
+    }
+    const auto folder = resolved_path(folder_), file = resolved_path(path);
+    if (folder && file && !lies_within(*file, *folder)) {
+      fail(full_key(section, key), line(section, key),
+           shown + " lies outside the kit's folder; a kit names only files in its own folder or below it");
+      return std::nullopt;
+    }
     std::string failure;
-    auto bytes = read_file_bytes(path.string(), &failure);
-    if (!bytes) fail(full_key(section, key), line(section, key), failure);
+    auto bytes = read_input_file(path.string(), limit, failure);
+    // Where the links cannot be followed the read fails too (a loop); a file read all the same is not
+    // taken, as where it lies cannot be told.
+    if (bytes && !(folder && file)) {
+      bytes.reset();
+      failure = "cannot tell where " + shown + " lies";
+    }
+    if (!bytes) {
+      fail(full_key(section, key), line(section, key), failure);
+      return std::nullopt;
+    }
+    say(progress_, "read " + shown + " (" + std::to_string(bytes->size()) + " bytes)");
+    inputs_.push_back(*file);
     return bytes;
   }
 
@@ -291,7 +331,7 @@ class KitReader {
     if (inline_text) {
       utf8 = *text("nfo", "text");
     } else {
-      const auto bytes = file_of("nfo", "file");
+      const auto bytes = file_of("nfo", "file", nfo_text_input);
       if (!bytes) return false;
       utf8.assign(bytes->begin(), bytes->end());
     }
@@ -316,13 +356,13 @@ class KitReader {
 
   bool read_music(AssetRecipe& recipe) {
     if (!find("music", "file")) return true;
-    auto bytes = file_of("music", "file");
+    auto bytes = file_of("music", "file", module_input);
     if (!bytes) return false;
     // Loaded as the intro loads it: a module the intro refuses would leave the intro silent.
     base::LoadResult result;
     const music::OwnedModule module = music::load_module(*bytes, result);
     if (!module) return fail("music.file", line("music", "file"), "the intro's loader refuses it: " + result.reason);
-    std::fprintf(progress_, "%s: loads as the intro loads it\n", text("music", "file")->c_str());
+    say(progress_, cut_for_message(*text("music", "file")) + ": loads as the intro loads it");
     recipe.music = std::move(*bytes);
     return true;
   }
@@ -335,17 +375,15 @@ class KitReader {
 
   bool read_object(AssetRecipe& recipe) {
     if (!find("object", "file")) return true;
-    const std::string name = *text("object", "file");
-    if (!ends_with(name, ".obj") && !ends_with(name, ".3d")) {
+    const std::string file = *text("object", "file");
+    const std::string name = cut_for_message(file);
+    if (!ends_with(file, ".obj") && !ends_with(file, ".3d")) {
       return fail("object.file", line("object", "file"), "must name a Wavefront model (.obj) or an object file (.3d)");
     }
-    const auto bytes = file_of("object", "file");
+    const auto bytes = file_of("object", "file", model_input);
     if (!bytes) return false;
-    if (bytes->size() > static_cast<std::size_t>(engine3d::object_max_file_bytes)) {
-      return fail("object.file", line("object", "file"), "is larger than the intro takes an object file");
-    }
     const std::string content(bytes->begin(), bytes->end());
-    return ends_with(name, ".obj") ? obj_model(name, content, recipe) : object_file(name, content, recipe);
+    return ends_with(file, ".obj") ? obj_model(name, content, recipe) : object_file(name, content, recipe);
   }
 
   bool obj_model(const std::string& name, const std::string& content, AssetRecipe& recipe) {
@@ -356,7 +394,7 @@ class KitReader {
       for (std::size_t i = 0; i < report.size(); ++i) why += (i ? "; " : "") + report[i];
       return fail("object.file", line("object", "file"), why);
     }
-    for (const std::string& said : report) std::fprintf(progress_, "%s\n", said.c_str());
+    for (const std::string& said : report) say(progress_, said);
     recipe.object_text = std::move(*imported);
     return true;
   }
@@ -378,34 +416,45 @@ class KitReader {
   fs::path folder_;
   std::FILE* progress_;
   KitProblem& problem_;
+  std::vector<fs::path> inputs_;  // every file read so far, with its links followed
 };
 
 }  // namespace
 
 std::string problem_line(const fs::path& kit, const KitProblem& problem) {
-  std::string line = kit.string();
+  std::string line = cut_for_message(kit.string());
   if (problem.line > 0) line += " line " + std::to_string(problem.line);
   return line + ", " + problem.key + ": " + problem.why;
 }
 
-std::optional<AssetRecipe> read_kit(const fs::path& path, std::FILE* progress, KitProblem& problem) {
-  std::string failure;
-  const auto bytes = read_file_bytes(path.string(), &failure);
-  if (!bytes) {
-    problem = {"kit", 0, failure};
-    return std::nullopt;
-  }
+std::optional<Kit> read_kit_text(std::string_view text, const fs::path& path, std::FILE* progress,
+                                 KitProblem& problem) {
   toml::table root;
   try {
-    root = toml::parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), path.string());
+    root = toml::parse(text, path.string());
   } catch (const toml::parse_error& error) {
     problem = {"TOML", static_cast<int>(error.source().begin.line), std::string(error.description())};
     return std::nullopt;
   }
-  AssetRecipe recipe;
+  Kit kit;
   KitReader reader(root, path.parent_path(), progress, problem);
-  if (!reader.read(recipe)) return std::nullopt;
-  return recipe;
+  if (!reader.read(kit)) return std::nullopt;
+  return kit;
+}
+
+std::optional<Kit> read_kit(const fs::path& path, std::FILE* progress, KitProblem& problem) {
+  std::string failure;
+  const auto bytes = read_input_file(path.string(), kit_file_input, failure);
+  const auto canonical = resolved_path(path);
+  if (!bytes || !canonical) {
+    problem = {"kit", 0, bytes ? "cannot tell where " + cut_for_message(path.string()) + " lies" : failure};
+    return std::nullopt;
+  }
+  say(progress, "read " + cut_for_message(path.string()) + " (" + std::to_string(bytes->size()) + " bytes)");
+  auto kit = read_kit_text(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), path,
+                           progress, problem);
+  if (kit) kit->inputs.insert(kit->inputs.begin(), *canonical);
+  return kit;
 }
 
 }  // namespace tools::kit

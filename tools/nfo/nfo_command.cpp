@@ -9,6 +9,7 @@
 #include "shell/nfo_screen.h"
 #include "tools/cli/command_line.h"
 #include "tools/files/file_bytes.h"
+#include "tools/files/input_file.h"
 #include "tools/files/output_file.h"
 #include "tools/cli/tool_command.h"
 
@@ -18,7 +19,7 @@ namespace {
 // Signs the file where it is ("-" signs standard input onto standard output, and reports on stderr).
 int sign(const std::string& path) {
   std::string failure;
-  const auto bytes = read_file_bytes(path, &failure);
+  const auto bytes = read_input_file(path, nfo_input, failure);
   if (!bytes) {
     std::fprintf(stderr, "zarn-tool nfo sign: %s\n", failure.c_str());
     return exit_failure;
