@@ -20,8 +20,8 @@ struct ObjectView {
   std::string verdict;
 };
 
-// Poses both copies as the intro does every 100 ms over its first 60 s and projects the object's vertices
-// through the intro's camera at each pose.
+// Poses both copies as the intro does every 100 ms over a whole turn of their motion and projects the
+// object's drawn vertices through the intro's camera at each pose.
 ObjectView view_of(const engine3d::Object3D& object);
 
 // The verdict of the object an object file's text describes when the intro would show nothing of it; empty
