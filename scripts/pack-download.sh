@@ -39,7 +39,8 @@ linux_libraries() {
   done
 }
 
-# The lines of README.txt that differ between the platforms: how to start it and what it needs.
+# The lines of README.txt that differ between the platforms: how to start it, what it needs and how to
+# check the sums with the system's own tool.
 platform_notes() {
   case $platform in
     linux)
@@ -51,6 +52,9 @@ Needs: Linux on x86-64 with these shared libraries, as "ldd zarn" shows them:
 $(linux_libraries "$folder/zarn")
 On Debian and Ubuntu, "apt-get install libsdl2-2.0-0" brings them all; SDL2 itself loads
 the libraries of the desktop (X11 or Wayland) and of the sound system it finds.
+
+SHA256SUMS holds the SHA-256 sum of every other file: "sha256sum -c SHA256SUMS" in the
+folder zarn checks them all.
 EOF
       ;;
     win32)
@@ -61,6 +65,9 @@ the options.
 
 Needs: Windows with DirectX 7 or later; in full screen the display switches to 640x480
 at 16 bits per pixel.
+
+SHA256SUMS holds the SHA-256 sum of every other file: "certutil -hashfile zarn.exe SHA256"
+in the folder zarn shows the sum of zarn.exe, to compare with its line there.
 EOF
       ;;
   esac
@@ -81,9 +88,7 @@ $(platform_notes)
 It reads every file from the folder it is started in and writes nothing.
 
 Files: the program, ZARN.NFO, zarn.dat (the scroll texts), music.xm, the pictures *.bmp
-and the 3D object 3d-obj.3d. Without zarn.dat the program says so and ends. SHA256SUMS
-holds the SHA-256 sum of every other file: "sha256sum -c SHA256SUMS" checks them on Linux,
-"certutil -hashfile zarn.exe SHA256" shows one on Windows.
+and the 3D object 3d-obj.3d. Without zarn.dat the program says so and ends.
 EOF
 }
 

@@ -136,14 +136,23 @@ void draw_face(const Face& face, const Object3D& object, const FaceTarget& targe
   }
 }
 
-void draw_object(Object3D& object, std::uint16_t* frame, Camera& camera, Vector3 light_direction,
-                 DepthBuffer& depth) {
+Matrix4 object_to_camera_matrix(const Object3D& object, Camera& camera) {
   Matrix4 world = multiply(object.scale, object.rotation);
   const Vector3 eye_position = camera.position();
   world.m[3] += object.translation.m[3] - eye_position.x;
   world.m[7] += object.translation.m[7] - eye_position.y;
   world.m[11] += object.translation.m[11] - eye_position.z;
-  object.object_to_camera = multiply(camera.view_matrix(), world);
+  return multiply(camera.view_matrix(), world);
+}
+
+ScreenPoint screen_point_of(Vector3 camera_point, const Frustum& frustum) {
+  const ScreenCorner corner = projected({camera_point.x, camera_point.y, camera_point.z, 0, 0, 0}, frustum);
+  return {corner.x / 65536.0, corner.y / 65536.0};
+}
+
+void draw_object(Object3D& object, std::uint16_t* frame, Camera& camera, Vector3 light_direction,
+                 DepthBuffer& depth) {
+  object.object_to_camera = object_to_camera_matrix(object, camera);
   object.camera_to_object = invert_similarity(object.object_to_camera);
   const Vector3 light = normalize(transform_point(object.inverse_rotation, light_direction));
   const Vector3 eye = transform_point(object.camera_to_object, {0, 0, 0});

@@ -55,7 +55,8 @@ class TokenReader {
   int line() const {
     int line = 1;
     const char* const end = text_.data() + pos_;
-    for (const char* at = text_.data(); (at = static_cast<const char*>(std::memchr(at, '\n', end - at))); ++at) {
+    for (const char* at = text_.data(); at != end && (at = static_cast<const char*>(std::memchr(at, '\n', end - at)));
+         ++at) {
       ++line;
     }
     return line;

@@ -86,8 +86,10 @@ int load_assets() {
 
 int run_program(int display_mode) {
   base::set_up_pixel_format();
-  if (!load_assets()) return 0;
-  if (!platform::create_window("[-ZARN-]", display_mode, set_key_state)) return 0;
+  // Every start-up failure ends here, the one place that turns it into the exit code.
+  if (!load_assets() || !platform::create_window("[-ZARN-]", display_mode, set_key_state)) {
+    return start_up_failure_exit;
+  }
 
   frame_state.running = 1;
   std::packaged_task<void()> body(frame_thread_main);
@@ -98,7 +100,7 @@ int run_program(int display_mode) {
   frame_state.running = 0;
   stop_frame_thread(frame_thread, finished);
   platform::destroy_window();
-  return 0;
+  return normal_end_exit;
 }
 
 int run_program_from_command_line(int argc, const char* const* argv) {
@@ -107,7 +109,7 @@ int run_program_from_command_line(int argc, const char* const* argv) {
   switch (options.action) {
     case ProgramOptions::Action::show_usage:
       std::fputs(program_usage, stdout);
-      return 0;
+      return normal_end_exit;
     case ProgramOptions::Action::refuse:
       std::fprintf(stderr, "%s\n", options.complaint.c_str());
       return wrong_command_line_exit;

@@ -7,7 +7,13 @@ namespace shell {
 // 2 borderless, 3 full screen); fixed by the build.
 extern const int built_in_display_mode;
 
-// Exit code of a command line the program does not understand.
+// Exit codes of the program, for the scripts that start it. A normal end: Escape on any screen (also on a
+// failed NFO verdict, which is the program doing its job), a closed window, the usage text.
+inline constexpr int normal_end_exit = 0;
+// Start-up stopped before the frame thread ran: a file it must have, the sound output, the window or the
+// display failed, and the program has said why (a message box, a line on stderr).
+inline constexpr int start_up_failure_exit = 1;
+// A command line the program does not understand.
 inline constexpr int wrong_command_line_exit = 2;
 
 // Loads and computes everything the screens use, in a fixed order. Returns 1, or 0 when a step fails
@@ -15,7 +21,7 @@ inline constexpr int wrong_command_line_exit = 2;
 int load_assets();
 
 // The whole program on whatever platform is linked: start-up, window, frame thread, message loop, end.
-// Returns the exit code, 0 in every case.
+// Returns start_up_failure_exit when loading or the window fails, else normal_end_exit.
 int run_program(int display_mode = built_in_display_mode);
 
 // The program as started with `argv` (argv[0] its name): its usage text, or one line on stderr and

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Linux download as a user gets it. Packed from the built program and unpacked in a clean folder, it
 # holds the program, the files the program reads, README.txt and SHA256SUMS, and nothing else; its sums
-# check; README.txt names every library the program links, none from a development package; the program
-# searches no folder of this machine's build for libraries. Started in its folder with a bare environment
-# on a virtual X display, it shows the NFO verdict, goes on to the intro with space and ends with Escape.
+# check; README.txt tells how to check them on Linux and names every library the program links, none from
+# a development package; the program searches no folder of this machine's build for libraries. Started in
+# its folder with a bare environment on a virtual X display, it shows the NFO verdict, goes on to the intro
+# with space and ends with Escape.
 # Usage: release_tarball.sh ZARN OUT_DIR (the tarball, the unpacked folder and the screenshots)
 set -u
 [ $# -eq 2 ] || { echo "usage: $0 ZARN OUT_DIR" >&2; exit 2; }
@@ -38,6 +39,13 @@ check_contents() {
   (cd "$folder" && sha256sum --quiet --strict -c SHA256SUMS) || fail "the sums in SHA256SUMS do not match"
 }
 
+# README.txt speaks of this download: the sums checked with sha256sum, no Windows program or tool.
+check_readme() {
+  grep -qF '"sha256sum -c SHA256SUMS"' "$folder/README.txt" || fail "README.txt does not say how to check the sums"
+  grep -nE 'zarn\.exe|certutil' "$folder/README.txt" && fail "README.txt names Windows files or tools"
+  return 0
+}
+
 # Each library the program names, in README.txt, from a Debian package that is not a -dev one; nothing
 # unresolved; no RPATH or RUNPATH that would look for libraries in the build.
 check_libraries() {
@@ -68,6 +76,7 @@ check_run() {
 }
 
 check_contents
+check_readme
 check_libraries
 check_run
 echo "tarball, unpacked folder and screenshots in $work"

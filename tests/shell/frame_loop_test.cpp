@@ -44,7 +44,7 @@ TEST_F(LifeCycleTest, SpaceGoesOnToTheIntroAndEscapeEndsTheProgram) {
   platform::headless::script_key(3500, shell::key_space, true);
   platform::headless::script_key(3600, shell::key_space, false);
   platform::headless::script_key(4000, shell::key_escape, true);
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), shell::normal_end_exit);
 
   ASSERT_FALSE(modes.empty());
   EXPECT_EQ(modes.front(), shell::run_mode_nfo);
@@ -57,7 +57,7 @@ TEST_F(LifeCycleTest, SpaceGoesOnToTheIntroAndEscapeEndsTheProgram) {
 
 TEST_F(LifeCycleTest, ClosingTheWindowEndsWithoutTheNormalCleanUp) {
   platform::headless::script_close(500);
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), shell::normal_end_exit);
   EXPECT_EQ(modes.size(), 50u);  // frames at 0, 10, ... 490 ms; the close comes with the 50th
   EXPECT_NE(shell::frame_state.frame_buffer, nullptr);
   EXPECT_EQ(shell::frame_state.running, 0);
@@ -67,14 +67,14 @@ TEST_F(LifeCycleTest, ClosingTheWindowEndsWithoutTheNormalCleanUp) {
 TEST_F(LifeCycleTest, LostDisplayEndsTheLoop) {
   platform::headless::set_frame_step_ms(10);
   platform::headless::set_present_hook([](const std::uint16_t*, std::uint64_t number) { return number < 5; });
-  EXPECT_EQ(shell::run_program(), 0);
+  EXPECT_EQ(shell::run_program(), shell::normal_end_exit);
   EXPECT_EQ(platform::headless::presented_count(), 6u);
   EXPECT_EQ(shell::frame_state.running, 0);
 }
 
 TEST_F(LifeCycleTest, MissingScriptEndsStartUpBeforeTheWindow) {
   std::filesystem::remove("zarn.dat");
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), shell::start_up_failure_exit);
   EXPECT_EQ(platform::headless::shown_messages(),
             std::vector<std::string>{"ZARN: Can't find data file zarn.dat"});
   EXPECT_EQ(platform::headless::presented_count(), 0u);
@@ -83,9 +83,38 @@ TEST_F(LifeCycleTest, MissingScriptEndsStartUpBeforeTheWindow) {
 
 TEST_F(LifeCycleTest, NoSoundOutputEndsStartUpWithItsMessageBeforeAnyPicture) {
   platform::headless::set_wave_available(false);
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), shell::start_up_failure_exit);
   EXPECT_EQ(platform::headless::shown_messages(),
             std::vector<std::string>{"]-ZARN-[: Can't initialize SoundSystem"});
+  EXPECT_EQ(platform::headless::presented_count(), 0u);
+  EXPECT_FALSE(platform::headless::window_open());
+}
+
+// A failed or missing NFO is the program doing its job: Escape on its verdict is a normal end.
+TEST_F(LifeCycleTest, EscapeOnAVerdictThatStopsTheIntroIsANormalEnd) {
+  struct Case {
+    const char* what;
+    const char* nfo_text;  // nullptr: no NFO at all
+    shell::NfoVerdict verdict;
+  };
+  const Case cases[] = {
+      {"unsigned", "release information\r\n", shell::nfo_verdict_failed},
+      {"missing", nullptr, shell::nfo_verdict_missing},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    std::filesystem::remove("ZARN.NFO");
+    if (c.nfo_text) folder.write("ZARN.NFO", c.nfo_text);
+    platform::headless::script_key(shell::nfo_verdict_delay_ms + 500, shell::key_escape, true);
+    EXPECT_EQ(run(), shell::normal_end_exit) << c.what;
+    EXPECT_EQ(shell::nfo_state.verdict, c.verdict) << c.what;
+    EXPECT_EQ(modes.back(), shell::run_mode_end) << c.what;
+  }
+}
+
+TEST_F(LifeCycleTest, NoWindowEndsStartUpAsAFailure) {
+  platform::headless::set_window_available(false);
+  EXPECT_EQ(run(), shell::start_up_failure_exit);
   EXPECT_EQ(platform::headless::presented_count(), 0u);
   EXPECT_FALSE(platform::headless::window_open());
 }
@@ -102,7 +131,7 @@ TEST_F(LifeCycleTest, MusicStartsWithTheIntroAndTheNormalEndClosesTheSound) {
     music_by_mode.emplace_back(shell::frame_state.run_mode, module && module->playing);
     return true;
   });
-  EXPECT_EQ(shell::run_program(), 0);
+  EXPECT_EQ(shell::run_program(), shell::normal_end_exit);
   ASSERT_NE(music::sound_system.music_module, nullptr);
   // A frame notes the mode its screen left behind: the music plays from the frame after the one that
   // chose the intro, up to the last one shown.
@@ -122,7 +151,7 @@ TEST_F(LifeCycleTest, QuickTapsOfSpaceAndEscapeReachTheScreens) {
     platform::headless::script_key(key == shell::key_space ? 3505 : 4005, key, true);
     platform::headless::script_key(key == shell::key_space ? 3505 : 4005, key, false);
   }
-  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(run(), shell::normal_end_exit);
   EXPECT_NE(std::find(modes.begin(), modes.end(), shell::run_mode_intro), modes.end());
   EXPECT_EQ(modes.back(), shell::run_mode_end);
   EXPECT_EQ(shell::frame_state.frame_buffer, nullptr);  // the normal end, not a closed window
@@ -142,7 +171,7 @@ TEST_F(LifeCycleTest, ObjectFileThatCannotBeUsedEndsStartUpWithItsMessage) {
     SetUp();
     std::filesystem::remove("3d-obj.3d");
     if (c.object_text) folder.write("3d-obj.3d", c.object_text);
-    EXPECT_EQ(run(), 0) << c.what;
+    EXPECT_EQ(run(), shell::start_up_failure_exit) << c.what;
     EXPECT_EQ(platform::headless::shown_messages(), std::vector<std::string>{c.message}) << c.what;
     EXPECT_EQ(platform::headless::presented_count(), 0u) << c.what;
     EXPECT_FALSE(platform::headless::window_open()) << c.what;

@@ -74,7 +74,7 @@ TEST(ProgramOptions, UsageAndRefusalComeBeforeStartUp) {
   const char* refused[] = {"zarn", "--mode", "7"};
   EXPECT_EQ(shell::run_program_from_command_line(3, refused), shell::wrong_command_line_exit);
   const char* usage[] = {"zarn", "--help"};
-  EXPECT_EQ(shell::run_program_from_command_line(2, usage), 0);
+  EXPECT_EQ(shell::run_program_from_command_line(2, usage), shell::normal_end_exit);
   EXPECT_TRUE(platform::headless::shown_messages().empty());
   EXPECT_EQ(platform::headless::presented_count(), 0u);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/bmp_builder.h"
+#include "support/moved_object.h"
 #include "support/temp_dir.h"
 #include "support/tool_run.h"
 #include "tools/image/indexed_image.h"
@@ -100,6 +101,10 @@ TEST(FolderCheck, EachBrokenFolderGivesItsLineAndExitOne) {
       {"object with a face turned", "3d-obj.3d", FileOutcome::falls_back,
        write("3d-obj.3d", with_first_face_turned(object))},
       {"object that does not parse", "3d-obj.3d", FileOutcome::ends, write("3d-obj.3d", "12 x")},
+      {"object too large to see", "3d-obj.3d", FileOutcome::falls_back,
+       write("3d-obj.3d", test_support::moved_object_text(object, 10))},
+      {"object too small to see", "3d-obj.3d", FileOutcome::falls_back,
+       write("3d-obj.3d", test_support::moved_object_text(object, 0.01))},
       {"script without its start", "zarn.dat", FileOutcome::falls_back, write("zarn.dat", "hello\nENDPART\n")},
   };
   for (const Case& c : cases) {

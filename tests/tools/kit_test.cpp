@@ -12,6 +12,7 @@
 #include "music/xm_writer.h"
 #include "shell/frame_state.h"
 #include "shell/nfo_screen.h"
+#include "support/moved_object.h"
 #include "support/temp_dir.h"
 #include "support/tool_run.h"
 #include "support/wav_samples.h"
@@ -173,6 +174,7 @@ TEST(Kit, AMistakeIsOneLineNamingTheKeyAndItsLine) {
       {"[music]\nfile = \"junk.xm\"\n", "line 2, music.file: the intro's loader refuses it"},
       {"[object]\nfile = \"open.obj\"\n", "line 2, object.file: open.obj: the mesh is open"},
       {"[object]\nfile = \"model.stl\"\n", "line 2, object.file: must name"},
+      {"[object]\nfile = \"huge.3d\"\n", "line 2, object.file: huge.3d: the intro shows nothing of it: too large"},
       {"[logo]\nlettering = \"ACME\"\nimage = \"logo.png\"\n", "line 3, logo.image: given with logo.lettering"},
       {"[logo]\nimage = \"junk.xm\"\n", "line 2, logo.image: junk.xm is not a PNG or JPEG"},
       {"[banner]\nlettering = \"ACME ACME ACME ACME ACME ACME ACME\"\n", "line 2, banner.lettering: 'ACME"},
@@ -183,10 +185,13 @@ TEST(Kit, AMistakeIsOneLineNamingTheKeyAndItsLine) {
       {"logo = 3\n", "line 1, logo: must be a table"},
       {"[logo\n", "line 1, TOML:"},
   };
+  const auto knot_bytes = tools::read_file_bytes(std::string(ZARN_ASSET_DIR) + "/3d-obj.3d").value();
+  const std::string knot(knot_bytes.begin(), knot_bytes.end());
   for (const Case& c : cases) {
     test_support::WorkingFolder folder;
     folder.write("junk.xm", std::string("not a module at all"));
     folder.write("open.obj", std::string("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    folder.write("huge.3d", test_support::moved_object_text(knot, 10));
     folder.write("kit.toml", std::string(c.kit));
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(kit({"build", "kit.toml", "out"}), tools::exit_usage) << c.kit;

@@ -347,7 +347,7 @@ async function playIntro(browser, page, url, isolatedBy, log, soundFrom) {
   check('no thread was left behind and nothing failed', stuck.length === 0, stuck.join(' | '));
 }
 
-// Without zarn.dat the program says so in a message on the page, waits for OK, and ends.
+// Without zarn.dat the program says so in a message on the page, waits for OK, and ends with exit status 1.
 async function reportMissingScript(page, url) {
   await page.evaluateOnNewDocument(() => {
     window.Module = { onRuntimeInitialized: () => FS.unlink('/zarn.dat') };
@@ -371,7 +371,7 @@ async function reportMissingScript(page, url) {
   const ended = await waitFor(() => page.evaluate(() => Module.zarnPage.events.join(', ')),
                               (events) => events.includes('exit'), 10000);
   await page.screenshot({ path: join(outDir, 'no-script-end.png') });
-  check('after OK the program ends without a window', ended === 'exit 0', `events "${ended}"`);
+  check('after OK the program ends without a window, as a failure', ended === 'exit 1', `events "${ended}"`);
 }
 
 // Inside another site's page (the page at 127.0.0.1 in a frame of a page at localhost) the page cannot be

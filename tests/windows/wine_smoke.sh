@@ -2,12 +2,12 @@
 # zarn.exe under Wine on a virtual X screen of 640x480 at 16 bits per pixel, so that its full-screen
 # mode exists, with a silent ALSA output as sound card:
 #   1. with the default assets the NFO verdict shows, space starts the intro, Escape ends it with 0;
-#   2. without "zarn.dat" the message box says so, and OK ends the program with 0;
+#   2. without "zarn.dat" the message box says so, and OK ends the program with 1 (a start-up failure);
 #   3. closing the window (Alt+F4) while the frame thread presents ends the program with 0;
 #   4. --help and a wrong option answer on the command line, the wrong one with exit code 2;
 #   5. with --window the verdict shows in a window, Alt+Enter switches to DirectDraw's full screen and
 #      back, and Escape in the intro ends with 0;
-#   6. without a sound card the sound system's message box shows, and OK ends the program with 0.
+#   6. without a sound card the sound system's message box shows, and OK ends the program with 1.
 # A screenshot of each screen is kept in SHOT_DIR. Wine's own output goes to SHOT_DIR/wine.log, shown
 # only when the test fails.
 # Usage: wine_smoke.sh ZARN_EXE ASSET_DIR SHOT_DIR
@@ -156,7 +156,7 @@ wait_until 30 0.1 shot_lit missing_script.png "$whole_screen" 0.01 || fail "the 
 xdotool key Return
 code=$(wait_exit 30)
 echo "without zarn.dat: exit code $code"
-[ "$code" = 0 ] || fail "after the missing zarn.dat message: expected exit code 0, got $code"
+[ "$code" = 1 ] || fail "after the missing zarn.dat message: expected exit code 1, got $code"
 grep -q "Can't find data file zarn.dat" "$log" || fail "the message does not name zarn.dat"
 
 # 3. The window closed from outside, in the middle of the frames.
@@ -204,7 +204,7 @@ wait_until 30 0.1 shot_lit missing_sound.png "$whole_screen" 0.01 || fail "the m
 xdotool key Return
 code=$(wait_exit 30)
 echo "without a sound card: exit code $code"
-[ "$code" = 0 ] || fail "after the sound system's message: expected exit code 0, got $code"
+[ "$code" = 1 ] || fail "after the sound system's message: expected exit code 1, got $code"
 grep -q "Can't initialize SoundSystem" "$log" || fail "the message does not name the sound system"
 
 echo "screenshots in $shots"

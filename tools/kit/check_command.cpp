@@ -21,6 +21,7 @@
 #include "tools/cli/command_line.h"
 #include "tools/files/in_folder.h"
 #include "tools/object/object_report.h"
+#include "tools/object/object_view.h"
 
 namespace tools {
 namespace {
@@ -173,6 +174,8 @@ FileCheck check_object() {
     return row(engine3d::object_file_name, reader + "; " + flaws,
                "draws both objects with holes or faces missing (zarn-tool obj check says where)", FileOutcome::falls_back);
   }
+  const ObjectView view = view_of(*object);
+  if (!view.seen) return row(engine3d::object_file_name, reader, view.verdict, FileOutcome::falls_back);
   return row(engine3d::object_file_name, reader + ", closed, faces inward", "draws both objects",
              FileOutcome::as_intended);
 }

@@ -21,6 +21,7 @@
 #include "tools/image/image_import.h"
 #include "tools/object/object_import.h"
 #include "tools/object/object_report.h"
+#include "tools/object/object_view.h"
 
 namespace tools::kit {
 namespace {
@@ -383,7 +384,14 @@ class KitReader {
     const auto bytes = file_of("object", "file", model_input);
     if (!bytes) return false;
     const std::string content(bytes->begin(), bytes->end());
-    return ends_with(file, ".obj") ? obj_model(name, content, recipe) : object_file(name, content, recipe);
+    const bool taken = ends_with(file, ".obj") ? obj_model(name, content, recipe) : object_file(name, content, recipe);
+    return taken && shown_by_intro(name, *recipe.object_text);
+  }
+
+  // An object the intro's camera shows nothing of (a speck, a clipped close-up, off the frame) is refused.
+  bool shown_by_intro(const std::string& name, const std::string& object_text) {
+    const std::string unseen = unseen_object_text(object_text);
+    return unseen.empty() || fail("object.file", line("object", "file"), name + ": " + unseen);
   }
 
   bool obj_model(const std::string& name, const std::string& content, AssetRecipe& recipe) {

@@ -14,6 +14,7 @@
 #include "engine3d/rasterizer.h"
 #include "tools/cli/command_line.h"
 #include "tools/object/object_report.h"
+#include "tools/object/object_view.h"
 #include "tools/files/output_file.h"
 #include "tools/files/png_file.h"
 #include "tools/cli/tool_command.h"
@@ -52,8 +53,11 @@ int check(const std::string& path) {
   print_faces("faces turned inside out", report.inside_out_faces);
   print_faces("faces with no area (the intro refuses the file)", report.faces_without_normal);
   for (const std::string& defect : report.defects) std::printf("  %s\n", defect.c_str());
-  std::printf("%s\n", report.ships() ? "ok" : "not ready to ship");
-  return report.ships() ? exit_ok : exit_failure;
+  const ObjectView view = view_of(*object);
+  std::printf("%s\n", view.verdict.c_str());
+  const bool ships = report.ships() && view.seen;
+  std::printf("%s\n", ships ? "ok" : "not ready to ship");
+  return ships ? exit_ok : exit_failure;
 }
 
 struct RenderOptions {
@@ -101,7 +105,7 @@ int render(const RenderOptions& options) {
 void define_check(CLI::App& obj, CommandRun& run) {
   CLI::App* command = obj.add_subcommand(
       "check",
-      "checks a 3D object file as the intro reads it (exit 1 if refused, open or turned inside out)");
+      "checks a 3D object file as the intro reads it (exit 1 if refused, open, turned inside out or unseen)");
   auto path = std::make_shared<std::string>();
   command->add_option("FILE", *path, "the object file")->required();
   run_on_request(*command, run, path, check);

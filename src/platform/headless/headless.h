@@ -32,6 +32,8 @@ void set_present_hook(PresentHook hook);
 std::uint64_t presented_count();
 // "caption: text" of every message box shown so far.
 std::vector<std::string> shown_messages();
+// Whether create_window succeeds (true after reset): false stands for a machine without a display.
+void set_window_available(bool available);
 bool window_open();
 
 // The wave device has no clock of its own: its position moves only when the caller plays bytes.

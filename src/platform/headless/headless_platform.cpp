@@ -28,6 +28,7 @@ struct HeadlessState {
   std::uint64_t presented = 0;
   std::vector<std::string> messages;
   KeyHandler on_key = nullptr;
+  bool window_available = true;  // false: create_window fails, as without a display
   bool window_open = false;
   bool quit = false;
   bool loop_ended = false;
@@ -68,6 +69,7 @@ std::uint32_t tick_ms() {
 
 bool create_window(const char*, int, KeyHandler on_key) {
   std::lock_guard<std::mutex> hold(state.lock);
+  if (!state.window_available) return false;
   state.on_key = on_key;
   state.window_open = true;
   state.quit = false;
@@ -126,6 +128,7 @@ void reset() {
   state.presented = 0;
   state.messages.clear();
   state.on_key = nullptr;
+  state.window_available = true;
   state.window_open = false;
   state.quit = false;
   state.loop_ended = false;
@@ -163,6 +166,11 @@ std::uint64_t presented_count() {
 std::vector<std::string> shown_messages() {
   std::lock_guard<std::mutex> hold(state.lock);
   return state.messages;
+}
+
+void set_window_available(bool available) {
+  std::lock_guard<std::mutex> hold(state.lock);
+  state.window_available = available;
 }
 
 bool window_open() {
