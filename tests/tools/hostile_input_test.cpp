@@ -204,7 +204,7 @@ TEST(HostileInput, KitBuildReplacesAFifoInTheOutputFolderWithoutOpeningIt) {
 
 // The same hostile names as the input of both importers.
 std::vector<Case> import_cases(const std::string& kind, const std::vector<std::string>& tail,
-                               const std::string& limit_words) {
+                               const std::string& limit_words) {  // "160 MiB, the most a picture file"
   const std::string prefix = "zarn-tool import " + kind + ": ";
   const auto args = [&](const std::string& in) {
     std::vector<std::string> line = {kind, in};
@@ -222,16 +222,16 @@ std::vector<Case> import_cases(const std::string& kind, const std::vector<std::s
        prefix + "cannot read dangling: is a symbolic link to nothing (what it names does not exist)\n",
        tools::exit_failure},
       {"2.5 GB that starts like a PNG", [] { write_sparse("big", "\x89PNG\r\n\x1a\n", 2500000000); }, args("big"),
-       prefix + "big is larger than 64 MiB, the most " + limit_words + " may be\n", tools::exit_failure},
+       prefix + "big is larger than " + limit_words + " may be\n", tools::exit_failure},
   };
 }
 
 TEST(HostileInput, ImportImageRefusesEachInOneLine) {
-  run_cases(tools::import_command, import_cases("image", {"--as", "logo", "out.bmp"}, "a picture file"));
+  run_cases(tools::import_command, import_cases("image", {"--as", "logo", "out.bmp"}, "160 MiB, the most a picture file"));
 }
 
 TEST(HostileInput, ImportObjectRefusesEachInOneLine) {
-  run_cases(tools::import_command, import_cases("object", {"out.3d"}, "a model file"));
+  run_cases(tools::import_command, import_cases("object", {"out.3d"}, "256 MiB, the most a Wavefront model"));
 }
 
 TEST(HostileInput, CheckTakesEachAsAFileThatDoesNotOpen) {
@@ -307,9 +307,10 @@ TEST(HostileInput, AHugeInputIsRefusedAtLittleCost) {
   };
   const Cost cases[] = {
       {"2.5 GB that starts like a PNG", {"import", "image", "big.png", "--as", "logo", "out.bmp"}, "/dev/null",
-       "zarn-tool import image: big.png is larger than 64 MiB, the most a picture file may be\n", 48 << 10},
+       "zarn-tool import image: big.png is larger than 160 MiB, the most a picture file may be\n", 48 << 10},
       {"endless zeros on standard input", {"import", "image", "-", "--as", "logo", "out.bmp"}, "/dev/zero",
-       "zarn-tool import image: standard input is larger than 64 MiB, the most a picture file may be\n", 100 << 10},
+       "zarn-tool import image: standard input is larger than 160 MiB, the most a picture file may be\n",
+       200 << 10},
       {"a kit with a scroll line of 1000000 characters", {"kit", "build", "kit/kit.toml", "out"}, "/dev/null",
        "zarn-tool kit build: kit/kit.toml line 2, scroll.greetings: is 1000000 characters long; a scroll line holds "
        "at most 16382\n",

@@ -24,8 +24,12 @@ struct InputLimit {
   std::int64_t max_bytes;
 };
 inline constexpr InputLimit kit_file_input{"a kit file", std::int64_t{1} << 20};  // a page of text, many times over
-inline constexpr InputLimit picture_input{"a picture file", std::int64_t{64} << 20};  // a large photograph
-inline constexpr InputLimit model_input{"a model file", engine3d::object_max_file_bytes};
+// The largest picture the import decodes (32 million pixels) stored without compression as RGBA, with
+// room for its framing: a picture the import can take is never refused for its file's size.
+inline constexpr InputLimit picture_input{"a picture file", std::int64_t{160} << 20};
+// A Wavefront model at the object file's face limit, exported with texture coordinates and normals.
+inline constexpr InputLimit obj_model_input{"a Wavefront model", std::int64_t{256} << 20};
+inline constexpr InputLimit object_file_input{"an object file", engine3d::object_max_file_bytes};
 // Code page 437 takes at most three bytes a character in UTF-8, and the NFO itself at most 1 MiB.
 inline constexpr InputLimit nfo_text_input{"an NFO text", 3 * shell::nfo_max_bytes};
 inline constexpr InputLimit nfo_input{"an NFO", shell::nfo_max_bytes};

@@ -52,7 +52,7 @@ struct ObjectRequest {
 
 int object(const ObjectRequest& request) {
   std::string failure;
-  const auto file = read_input_file(request.in, model_input, failure);
+  const auto file = read_input_file(request.in, obj_model_input, failure);
   if (!file) return fail("object", failure);
   std::vector<std::string> report;
   const auto made = import_object_file(std::string(file->begin(), file->end()), cut_for_message(request.in), report);

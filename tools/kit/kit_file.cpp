@@ -381,10 +381,11 @@ class KitReader {
     if (!ends_with(file, ".obj") && !ends_with(file, ".3d")) {
       return fail("object.file", line("object", "file"), "must name a Wavefront model (.obj) or an object file (.3d)");
     }
-    const auto bytes = file_of("object", "file", model_input);
+    const bool wavefront = ends_with(file, ".obj");
+    const auto bytes = file_of("object", "file", wavefront ? obj_model_input : object_file_input);
     if (!bytes) return false;
     const std::string content(bytes->begin(), bytes->end());
-    const bool taken = ends_with(file, ".obj") ? obj_model(name, content, recipe) : object_file(name, content, recipe);
+    const bool taken = wavefront ? obj_model(name, content, recipe) : object_file(name, content, recipe);
     return taken && shown_by_intro(name, *recipe.object_text);
   }
 
