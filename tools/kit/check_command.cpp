@@ -232,9 +232,10 @@ int check(const std::string& dir) {
     std::fprintf(stderr, "zarn-tool check: %s is not a folder\n", dir.c_str());
     return exit_failure;
   }
-  const std::vector<FileCheck> checks = check_folder(dir);
+  std::string cannot_enter;
+  const std::vector<FileCheck> checks = check_folder(dir, &cannot_enter);
   if (checks.empty()) {
-    std::fprintf(stderr, "zarn-tool check: cannot enter %s\n", dir.c_str());
+    std::fprintf(stderr, "zarn-tool check: %s\n", cannot_enter.c_str());
     return exit_failure;
   }
   print_table(checks);
@@ -252,10 +253,13 @@ void define_check(CLI::App& command, CommandRun& run) {
 
 }  // namespace
 
-std::vector<FileCheck> check_folder(const std::string& dir) {
+std::vector<FileCheck> check_folder(const std::string& dir, std::string* cannot_enter) {
   // The checks run from inside the folder: the intro opens its files by bare name from where it starts.
   const InFolder folder(dir);
-  if (!folder.entered()) return {};
+  if (!folder.entered()) {
+    if (cannot_enter) *cannot_enter = folder.failure();
+    return {};
+  }
   return {check_script(),
           check_music(),
           check_font(base::large_font_file_name, large_sheet, "scroll lines"),

@@ -24,8 +24,9 @@ struct FileCheck {
   FileOutcome outcome = FileOutcome::as_intended;
 };
 
-// Checks every file of the folder `dir`, in the order start-up reads them; the NFO screen's file last.
-std::vector<FileCheck> check_folder(const std::string& dir);
+// Checks every file of the folder `dir`, in the order start-up reads them; the NFO screen's file last. None
+// when the folder cannot be entered, and then `cannot_enter`, if given, says why in one line.
+std::vector<FileCheck> check_folder(const std::string& dir, std::string* cannot_enter = nullptr);
 
 extern const Command check_command;
 
