@@ -55,6 +55,8 @@ constexpr KnownKey known_keys[] = {
 };
 
 constexpr std::size_t max_colour_stops = 16;
+// The TOML parser's own account of a syntax error, as much of it as a message shows.
+constexpr std::size_t toml_error_most_characters = 160;
 
 const char* kind_words(Kind kind) {
   switch (kind) {
@@ -442,7 +444,9 @@ std::optional<Kit> read_kit_text(std::string_view text, const fs::path& path, st
   try {
     root = toml::parse(text, path.string());
   } catch (const toml::parse_error& error) {
-    problem = {"TOML", static_cast<int>(error.source().begin.line), std::string(error.description())};
+    // The parser's words may quote the bad text, line break and all: cut, they stay on one line.
+    problem = {"TOML", static_cast<int>(error.source().begin.line),
+               cut_for_message(error.description(), toml_error_most_characters)};
     return std::nullopt;
   }
   Kit kit;
