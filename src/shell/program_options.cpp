@@ -22,12 +22,13 @@ int mode_named(std::string_view text) {
 }  // namespace
 
 const char program_usage[] =
-    "Usage: zarn [--window | --fullscreen | --mode N | --help]\n"
+    "Usage: zarn [--window | --fullscreen | --mode N | --assets DIR | --help]\n"
     "Plays the ZARN intro from the files in the current folder.\n"
     "  --window      in a 640x480 window\n"
     "  --fullscreen  on the whole screen\n"
     "  --mode N      0 a 640x480 window, 1 a resizable window the picture stretches to,\n"
     "                2 a borderless window the size of the screen, 3 the whole screen\n"
+    "  --assets DIR  plays it from the files in the folder DIR instead\n"
     "  --help        this text\n"
     "Without an option it starts the way it was built to. Alt+Enter switches between a window and\n"
     "the whole screen while it runs.\n";
@@ -50,6 +51,9 @@ ProgramOptions read_program_options(int argc, const char* const* argv, int built
       if (options.display_mode < 0) {
         return refuse("zarn: --mode takes 0, 1, 2 or 3, not \"" + std::string(value) + "\"");
       }
+    } else if (argument == "--assets") {
+      if (i + 1 == argc || argv[i + 1][0] == '\0') return refuse("zarn: --assets needs a folder");
+      options.asset_folder = argv[++i];
     } else {
       return refuse("zarn: unknown option \"" + std::string(argument) + "\" (zarn --help lists them)");
     }

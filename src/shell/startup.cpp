@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -115,6 +116,13 @@ int run_program_from_command_line(int argc, const char* const* argv) {
       return wrong_command_line_exit;
     case ProgramOptions::Action::run:
       break;
+  }
+  // The intro opens its files by bare name: played from a folder, it starts inside it.
+  std::error_code error;
+  if (!options.asset_folder.empty()) std::filesystem::current_path(options.asset_folder, error);
+  if (error) {
+    std::fprintf(stderr, "zarn: cannot play from %s: %s\n", options.asset_folder.c_str(), error.message().c_str());
+    return wrong_command_line_exit;
   }
   return run_program(options.display_mode);
 }

@@ -2,7 +2,7 @@
 # The real program on a virtual X display, driven as a person would, one scenario per run.
 # Usage: scenarios.sh SCENARIO ZARN ASSET_DIR OUT_DIR
 # Each scenario plays in its own copy of the assets under OUT_DIR/SCENARIO/, which keeps its screenshots
-# and what the program printed. Scenarios: intro, no_nfo, tampered_nfo, fifo_nfo, no_script, dir_script,
+# and what the program printed. Scenarios: intro, assets_option, no_nfo, tampered_nfo, fifo_nfo, no_script, dir_script,
 # no_object, no_bitmaps, display_lost, no_display, display_switch.
 set -u
 [ $# -eq 4 ] || { echo "usage: $0 SCENARIO ZARN ASSET_DIR OUT_DIR" >&2; exit 2; }
@@ -180,6 +180,16 @@ brighter_than() {
 case $scenario in
   intro)
     e2e_start "$work/release" || exit 1
+    e2e_wait_window || exit 1
+    check_nfo_screen
+    e2e_tap space
+    check_intro_pictures
+    check_escape_ends
+    ;;
+  assets_option)
+    # Started from the folder above the release, told where its files are.
+    E2E_ARGS=(--assets release)
+    e2e_start "$work" || exit 1
     e2e_wait_window || exit 1
     check_nfo_screen
     e2e_tap space

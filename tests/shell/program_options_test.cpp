@@ -44,6 +44,25 @@ TEST(ProgramOptions, ChooseTheDisplayMode) {
   EXPECT_EQ(read({"--window", "--help"}).action, Action::show_usage);
 }
 
+TEST(ProgramOptions, NameTheFolderToPlayFrom) {
+  const struct {
+    std::vector<const char*> arguments;
+    std::string folder;
+    int mode;
+  } cases[] = {
+      {{}, "", built_in},
+      {{"--assets", "nova"}, "nova", built_in},
+      {{"--assets", "a", "--window", "--assets", "b/c d"}, "b/c d", 0},  // the last one given counts
+      {{"--assets", "--window"}, "--window", built_in},                  // a folder may have any name
+  };
+  for (const auto& c : cases) {
+    const shell::ProgramOptions options = read(c.arguments);
+    EXPECT_EQ(options.action, Action::run) << c.folder;
+    EXPECT_EQ(options.asset_folder, c.folder);
+    EXPECT_EQ(options.display_mode, c.mode) << c.folder;
+  }
+}
+
 TEST(ProgramOptions, RefuseWhatTheyDoNotNameInOneLine) {
   const struct {
     std::vector<const char*> arguments;
@@ -59,6 +78,8 @@ TEST(ProgramOptions, RefuseWhatTheyDoNotNameInOneLine) {
       {{"window"}, "zarn: unknown option \"window\" (zarn --help lists them)"},
       {{"--Window"}, "zarn: unknown option \"--Window\" (zarn --help lists them)"},
       {{"--help", "--bogus"}, "zarn: unknown option \"--bogus\" (zarn --help lists them)"},
+      {{"--assets"}, "zarn: --assets needs a folder"},
+      {{"--assets", ""}, "zarn: --assets needs a folder"},
   };
   for (const auto& c : cases) {
     const shell::ProgramOptions options = read(c.arguments);
@@ -75,6 +96,8 @@ TEST(ProgramOptions, UsageAndRefusalComeBeforeStartUp) {
   EXPECT_EQ(shell::run_program_from_command_line(3, refused), shell::wrong_command_line_exit);
   const char* usage[] = {"zarn", "--help"};
   EXPECT_EQ(shell::run_program_from_command_line(2, usage), shell::normal_end_exit);
+  const char* no_folder[] = {"zarn", "--assets", "no-such-folder"};
+  EXPECT_EQ(shell::run_program_from_command_line(3, no_folder), shell::wrong_command_line_exit);
   EXPECT_TRUE(platform::headless::shown_messages().empty());
   EXPECT_EQ(platform::headless::presented_count(), 0u);
 }
