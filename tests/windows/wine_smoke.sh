@@ -159,8 +159,9 @@ echo "without zarn.dat: exit code $code"
 [ "$code" = 1 ] || fail "after the missing zarn.dat message: expected exit code 1, got $code"
 grep -q "Can't find data file zarn.dat" "$log" || fail "the message does not name zarn.dat"
 
-# 3. The window closed from outside, in the middle of the frames.
-start_zarn "$assets"
+# 3. The window closed from outside, in the middle of the frames; started elsewhere, told where its files
+# are (Wine reads the absolute path on its drive Z:, the whole file system).
+start_zarn "$work" --assets "$assets"
 wait_window '\[-ZARN-\]' || fail "no window \"[-ZARN-]\" appeared the second time"
 wait_until 60 0.1 shot_lit closing.png "$whole_screen" 0.01 || fail "the NFO screen stays black the second time"
 xdotool key alt+F4
